@@ -1,0 +1,99 @@
+/* Quorvix Transmitter driver: C entry points of the Linux plug-in
+ * (libquorvix.so). Hosts and outside tests depend on these; extend them,
+ * never change them.
+ *
+ * Thread: the first qvx_create pins the library to its thread and to the
+ * GLib main context that is that thread's default at that moment
+ * (g_main_context_ref_thread_default()). The host runs that context on that
+ * thread, with its own GLib loop or with qvx_pump. A call from another thread
+ * fails with error 5 and a text that says so.
+ *
+ * Ownership: the helper's context must stay valid until release is called
+ * (or until qvx_Term when release is NULL); release also runs when a second
+ * Init replaces the helper. Strings passed in are copied. qvx_last_error()
+ * is never NULL, UTF-8, valid until the next failure on that thread. A trace
+ * line is raw bytes (0x80 to 0xFF included) cut at the first zero byte,
+ * valid only during the call; message texts are UTF-8 with their CR LF kept.
+ * A NULL driver or result pointer gives error 5; a NULL helper means no
+ * helper.
+ *
+ * Life: the state, the port and the poll timer belong to the library, not to
+ * a driver object (a second driver shares them; destroying a driver stops
+ * nothing). Unloading the library (dlclose, process exit) closes the port,
+ * removes every event source and releases the helper first, so no callback
+ * can run into unloaded code.
+ *
+ * Re-entrancy: any entry point may be called from inside invoke, the trace
+ * sink and the message sink. A SetChannel made inside a report does not cut
+ * the report loop short (the tick decodes from the reply it already holds);
+ * a Term or qvx_destroy inside invoke takes effect safely after the call
+ * returns.
+ *
+ * Error numbers (shared with the Windows build, which returns them as
+ * MAKE_HRESULT(1, FACILITY_CONTROL, n)):
+ *    5  invalid argument (value outside 0 to 255, NULL argument, wrong thread)
+ *    6  overflow
+ *   13  type mismatch (a stored setting that does not convert)
+ *   75  the settings store cannot be read or written
+ *  380  invalid property value (a port number, line settings text or timer
+ *       interval that its component rejects)
+ * 8002  the port does not exist
+ * 8005  the port is already open or in use by another program
+ * 8012  the port is not open (a write to a closed port)
+ * 8020  the device failed or vanished during a read or write, or a write did
+ *       not finish within its time bound
+ */
+#ifndef QUORVIX_H
+#define QUORVIX_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef int16_t qvx_bool; /* automation boolean: 0 false, -1 true */
+typedef struct qvx_driver qvx_driver;
+typedef struct qvx_helper {
+  void *context;
+  /* late-bound call of the host's method `method`:
+     0 = done, 438 = the host has no such method, any other value = the call
+     failed */
+  int (*invoke)(void *context, const char *method, int32_t channel,
+                uint8_t value);
+  void (*release)(void *context); /* may be NULL; called once when the plug-in
+                                     lets go */
+} qvx_helper;
+
+qvx_driver *qvx_create(void); /* NULL on failure; see the thread rule above */
+void qvx_destroy(qvx_driver *);
+int qvx_pump(int timeout_ms); /* for hosts without a GLib loop: run the
+                                 plug-in's pending events, waiting up to
+                                 timeout_ms for the first one */
+
+/* each returns 0 on success, else the error number; *result is set only on
+   success */
+int qvx_Disable(qvx_driver *, qvx_bool *result);
+int qvx_Enable(qvx_driver *, qvx_bool *result);
+int qvx_PluginName(qvx_driver *, const char **result); /* static UTF-8 text */
+int qvx_SetChannel(qvx_driver *, int32_t channel, int32_t value,
+                   qvx_bool *result);
+int qvx_Configure(qvx_driver *, qvx_bool *result);
+int qvx_Init(qvx_driver *, const char *CallingAppTitle, const char *MyFilename,
+             const qvx_helper *TrovaPluginHelper,
+             qvx_bool *result); /* the helper is copied */
+int qvx_Term(qvx_driver *, qvx_bool *result);
+const char *qvx_last_error(void); /* text of this thread's last failure */
+
+typedef void (*qvx_trace_fn)(void *context, const char *line);
+void qvx_set_trace(qvx_trace_fn, void *context); /* NULL: back to the default */
+typedef void (*qvx_message_fn)(void *context, int is_error, const char *title,
+                               const char *text);
+void qvx_set_message_box(qvx_message_fn,
+                         void *context); /* NULL: back to the default */
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* QUORVIX_H */
