@@ -1,0 +1,67 @@
+#include "link/frmMain.h"
+
+#include "link/frames.h"
+#include "link/handler_guard.h"
+#include "link/messages.h"
+#include "link/trace_line.h"
+#include "platform/error.h"
+
+namespace quorvix {
+namespace {
+
+// Keeps the trace line of a flooded buffer readable and cheap.
+constexpr std::size_t kTracedReceiveBytes = 4000;
+
+constexpr int kHandshakePasses = 200;  // the counter may exceed this once
+constexpr std::chrono::milliseconds kHandshakeSleep{10};
+
+}  // namespace
+
+frmMain::frmMain(Platform& platform_in, modMain& state_in)
+    : platform(platform_in),
+      state(state_in),
+      comMain(platform_in.serial, [this] { comMain_OnComm(); }),
+      timCheckDMXIn(platform_in.events, kDefaultPollInterval,
+                    [this] { timCheckDMXIn_Timer(); }) {}
+
+void frmMain::SetPollHandler(std::function<void()> handler) {
+  poll_handler_ = std::move(handler);
+}
+
+void frmMain::comMain_OnComm() {
+  RunGuarded(platform.trace, "OnComm", [this] {
+    Trace(platform.trace, "[Quorvix] OnComm: Begin");
+    state.AppendReceived(comMain.Input());
+    Trace(platform.trace,
+          "[Quorvix] OnComm: LastRecv is now " +
+              state.LastRecv.substr(0, kTracedReceiveBytes));
+    Trace(platform.trace, "[Quorvix] OnComm: End");
+  });
+}
+
+void frmMain::timCheckDMXIn_Timer() {
+  if (!poll_handler_) return;
+  RunGuarded(platform.trace, "timCheckDMXIn_Timer", poll_handler_);
+}
+
+void OpenWithReport(frmMain& window) {
+  try {
+    window.comMain.SetPortOpen(true);
+  } catch (const Error&) {
+    window.platform.messages.Show(MessageIcon::kError, kMessagePortOpenFailed);
+  }
+}
+
+bool Handshake(frmMain& window) {
+  window.state.LastRecv.clear();
+  window.comMain.Output(kHandshakeQuery);
+  int passes = 0;
+  do {
+    window.platform.events.PumpPending();
+    window.platform.events.Sleep(kHandshakeSleep);
+    ++passes;
+  } while (passes <= kHandshakePasses && window.state.LastRecv.empty());
+  return window.state.LastRecv == kHandshakeAnswer;
+}
+
+}  // namespace quorvix
