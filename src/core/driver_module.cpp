@@ -12,11 +12,16 @@ DriverModule::~DriverModule() {
     window_->comMain.SetPortOpen(false);
   }
   window_.reset();
+  poller_.reset();
   state_.PluginHelper.reset();
 }
 
 frmMain& DriverModule::MainWindow() {
-  if (!window_) window_ = std::make_unique<frmMain>(platform_, state_);
+  if (!window_) {
+    window_ = std::make_unique<frmMain>(platform_, state_);
+    poller_ = std::make_unique<DMXInPoller>(*window_);
+    window_->SetPollHandler([this] { poller_->timCheckDMXIn_Timer(); });
+  }
   return *window_;
 }
 

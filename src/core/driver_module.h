@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/modMain.h"
+#include "dmxin/poll_cycle.h"
 #include "link/frmMain.h"
 #include "platform/platform.h"
 
@@ -30,6 +31,7 @@ class DriverModule {
   Platform& platform_;
   modMain state_;
   std::unique_ptr<frmMain> window_;
+  std::unique_ptr<DMXInPoller> poller_;
 };
 
 }  // namespace quorvix
