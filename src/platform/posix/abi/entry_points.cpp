@@ -1,0 +1,220 @@
+// The C entry points of libquorvix.so: argument checks, the thread rule,
+// error numbers and texts; the behaviour lives in the core.
+
+#include <glib.h>
+
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "host_helper_adapter.h"
+#include "library.h"
+#include "platform/posix/stderr_messages.h"
+#include "platform/posix/syslog_trace.h"
+#include "platform/error.h"
+#include "quorvix.h"
+
+namespace quorvix {
+namespace {
+
+constexpr int kInternalError = 51;
+constexpr qvx_bool kTrue = -1;
+constexpr qvx_bool kFalse = 0;
+
+thread_local std::string last_error = "No error";
+
+// The sinks outlive the library object (declared before it): a host may set
+// them before its first qvx_create, and the library may trace while it goes.
+SyslogTrace default_trace;
+StderrMessages default_messages;
+HostTraceSink host_trace(default_trace);
+HostMessageSink host_messages(default_messages);
+
+// Destroyed at dlclose or process exit, before the code goes away.
+std::unique_ptr<Library> library;
+
+int Fail(int number, std::string text) {
+  last_error = std::move(text);
+  return number;
+}
+
+// Checks what every call needs; returns 0 or the error number.
+int CheckCall(const char* entry_point, const void* driver, const void* result) {
+  if (!library) {
+    return Fail(kInvalidArgument, std::string(entry_point) +
+                                      ": no driver has been created (call qvx_create first)");
+  }
+  if (!library->OnOwnThread()) {
+    return Fail(kInvalidArgument,
+                std::string(entry_point) +
+                    ": called from another thread than the one that created the "
+                    "first driver; every call must come from that thread");
+  }
+  if (driver == nullptr) {
+    return Fail(kInvalidArgument, std::string(entry_point) + ": the driver pointer is NULL");
+  }
+  if (!library->Owns(static_cast<const qvx_driver*>(driver))) {
+    return Fail(kInvalidArgument,
+                std::string(entry_point) + ": not a driver made by qvx_create");
+  }
+  if (result == nullptr) {
+    return Fail(kInvalidArgument, std::string(entry_point) + ": the result pointer is NULL");
+  }
+  return 0;
+}
+
+// Runs one operation of the driver, turning errors into numbers; a
+// destroy requested from inside the call happens when it has ended.
+template <typename Operation>
+int Run(const char* entry_point, qvx_driver* driver, const void* result,
+        Operation&& operation) {
+  if (const int rc = CheckCall(entry_point, driver, result)) return rc;
+  ++driver->calls_in_progress;
+  int rc = 0;
+  try {
+    operation(driver->driver);
+  } catch (const Error& error) {
+    rc = Fail(error.number(), error.what());
+  } catch (const std::bad_alloc&) {
+    rc = Fail(7, std::string(entry_point) + ": out of memory");
+  } catch (const std::exception& error) {
+    rc = Fail(kInternalError, std::string(entry_point) + ": " + error.what());
+  }
+  if (--driver->calls_in_progress == 0 && driver->destroy_requested) {
+    library->DestroyDriver(driver);
+  }
+  return rc;
+}
+
+qvx_bool Boolean(bool value) { return value ? kTrue : kFalse; }
+
+}  // namespace
+}  // namespace quorvix
+
+using quorvix::Boolean;
+using quorvix::library;
+using quorvix::Run;
+
+extern "C" {
+
+__attribute__((visibility("default"))) qvx_driver* qvx_create(void) {
+  try {
+    if (!library) {
+      GMainContext* context = g_main_context_ref_thread_default();
+      library = std::make_unique<quorvix::Library>(context, quorvix::host_trace,
+                                                     quorvix::host_messages);
+      g_main_context_unref(context);
+    } else if (!library->OnOwnThread()) {
+      quorvix::Fail(quorvix::kInvalidArgument,
+                    "qvx_create: called from another thread than the one that "
+                    "created the first driver; every call must come from that thread");
+      return nullptr;
+    }
+    return library->CreateDriver();
+  } catch (const std::exception& error) {
+    quorvix::Fail(quorvix::kInternalError, std::string("qvx_create: ") + error.what());
+    return nullptr;
+  }
+}
+
+__attribute__((visibility("default"))) void qvx_destroy(qvx_driver* driver) {
+  if (!library || !library->OnOwnThread() || !library->Owns(driver)) return;
+  if (driver->calls_in_progress > 0) {
+    driver->destroy_requested = true;
+  } else {
+    library->DestroyDriver(driver);
+  }
+}
+
+__attribute__((visibility("default"))) int qvx_pump(int timeout_ms) {
+  if (!library) {
+    return quorvix::Fail(quorvix::kInvalidArgument,
+                         "qvx_pump: no driver has been created (call qvx_create first)");
+  }
+  if (!library->OnOwnThread()) {
+    return quorvix::Fail(quorvix::kInvalidArgument,
+                         "qvx_pump: called from another thread than the one that "
+                         "created the first driver");
+  }
+  try {
+    quorvix::EventLoop& events = library->events();
+    if (timeout_ms <= 0) {
+      events.PumpPending();
+    } else {
+      events.WaitAndPump(events.Now() + std::chrono::milliseconds(timeout_ms));
+    }
+  } catch (const std::exception& error) {
+    return quorvix::Fail(quorvix::kInternalError, std::string("qvx_pump: ") + error.what());
+  }
+  return 0;
+}
+
+__attribute__((visibility("default"))) int qvx_Disable(qvx_driver* d, qvx_bool* result) {
+  return Run("qvx_Disable", d, result,
+             [&](quorvix::clsOutputDriver& driver) { *result = Boolean(driver.Disable()); });
+}
+
+__attribute__((visibility("default"))) int qvx_Enable(qvx_driver* d, qvx_bool* result) {
+  return Run("qvx_Enable", d, result,
+             [&](quorvix::clsOutputDriver& driver) { *result = Boolean(driver.Enable()); });
+}
+
+__attribute__((visibility("default"))) int qvx_PluginName(qvx_driver* d, const char** result) {
+  return Run("qvx_PluginName", d, result, [&](quorvix::clsOutputDriver& driver) {
+    *result = driver.PluginName().data();  // a literal: zero-terminated, static
+  });
+}
+
+__attribute__((visibility("default"))) int qvx_SetChannel(qvx_driver* d, int32_t channel,
+                                                          int32_t value, qvx_bool* result) {
+  return Run("qvx_SetChannel", d, result, [&](quorvix::clsOutputDriver& driver) {
+    *result = Boolean(driver.SetChannel(channel, value));
+  });
+}
+
+__attribute__((visibility("default"))) int qvx_Configure(qvx_driver* d, qvx_bool* result) {
+  return Run("qvx_Configure", d, result,
+             [&](quorvix::clsOutputDriver& driver) { *result = Boolean(driver.Configure()); });
+}
+
+__attribute__((visibility("default"))) int qvx_Init(qvx_driver* d, const char* CallingAppTitle,
+                                                    const char* MyFilename,
+                                                    const qvx_helper* TrovaPluginHelper,
+                                                    qvx_bool* result) {
+  if (const int rc = quorvix::CheckCall("qvx_Init", d, result)) return rc;
+  if (CallingAppTitle == nullptr || MyFilename == nullptr) {
+    return quorvix::Fail(quorvix::kInvalidArgument,
+                         std::string("qvx_Init: the ") +
+                             (CallingAppTitle == nullptr ? "CallingAppTitle" : "MyFilename") +
+                             " pointer is NULL");
+  }
+  return Run("qvx_Init", d, result, [&](quorvix::clsOutputDriver& driver) {
+    std::shared_ptr<quorvix::HostHelper> helper;
+    if (TrovaPluginHelper != nullptr) {
+      helper = std::make_shared<quorvix::HostHelperAdapter>(*TrovaPluginHelper);
+    }
+    *result = Boolean(driver.Init(CallingAppTitle, MyFilename, std::move(helper)));
+  });
+}
+
+__attribute__((visibility("default"))) int qvx_Term(qvx_driver* d, qvx_bool* result) {
+  return Run("qvx_Term", d, result,
+             [&](quorvix::clsOutputDriver& driver) { *result = Boolean(driver.Term()); });
+}
+
+__attribute__((visibility("default"))) const char* qvx_last_error(void) {
+  return quorvix::last_error.c_str();
+}
+
+__attribute__((visibility("default"))) void qvx_set_trace(qvx_trace_fn function, void* context) {
+  quorvix::host_trace.Set(function, context);
+}
+
+__attribute__((visibility("default"))) void qvx_set_message_box(qvx_message_fn function,
+                                                                void* context) {
+  quorvix::host_messages.Set(function, context);
+}
+
+}  // extern "C"

@@ -1,0 +1,37 @@
+#include "host_sinks.h"
+
+#include <string>
+
+namespace quorvix {
+
+void HostTraceSink::Set(qvx_trace_fn function, void* context) {
+  function_ = function;
+  context_ = function ? context : nullptr;
+}
+
+void HostTraceSink::Write(std::string_view line) {
+  if (!function_) {
+    fallback_.Write(line);
+    return;
+  }
+  const std::string terminated(line);
+  function_(context_, terminated.c_str());
+}
+
+void HostMessageSink::Set(qvx_message_fn function, void* context) {
+  function_ = function;
+  context_ = function ? context : nullptr;
+}
+
+void HostMessageSink::Show(MessageIcon icon, std::string_view text) {
+  if (!function_) {
+    fallback_.Show(icon, text);
+    return;
+  }
+  const std::string title(kMessageBoxTitle);
+  const std::string terminated(text);
+  function_(context_, icon == MessageIcon::kError ? 1 : 0, title.c_str(),
+            terminated.c_str());
+}
+
+}  // namespace quorvix

@@ -1,0 +1,65 @@
+#pragma once
+// What the loaded library holds: the POSIX platform pinned to the thread
+// (and GLib main context) of the first qvx_create, the driver module, and
+// the driver objects handed out to the host.
+
+#include <glib.h>
+
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "core/clsOutputDriver.h"
+#include "core/driver_module.h"
+#include "host_sinks.h"
+#include "platform/posix/glib_event_loop.h"
+#include "platform/posix/keyfile_store.h"
+#include "platform/posix/termios_serial.h"
+
+struct qvx_driver {
+  explicit qvx_driver(quorvix::DriverModule& module) : driver(module) {}
+
+  quorvix::clsOutputDriver driver;
+  int calls_in_progress = 0;  // a destroy inside a call waits for its end
+  bool destroy_requested = false;
+};
+
+namespace quorvix {
+
+class Library {
+ public:
+  Library(GMainContext* context, TraceSink& trace, MessageBoxes& messages);
+  ~Library();
+  Library(const Library&) = delete;
+  Library& operator=(const Library&) = delete;
+
+  bool OnOwnThread() const { return std::this_thread::get_id() == thread_; }
+
+  qvx_driver* CreateDriver();
+  bool Owns(const qvx_driver* driver) const;
+  void DestroyDriver(qvx_driver* driver);
+
+  EventLoop& events() { return events_; }
+  DriverModule& module() { return module_; }
+
+ private:
+  // Holds the context until everything attached to it is gone.
+  struct ContextRef {
+    explicit ContextRef(GMainContext* c) : context(g_main_context_ref(c)) {}
+    ~ContextRef() { g_main_context_unref(context); }
+    ContextRef(const ContextRef&) = delete;
+    ContextRef& operator=(const ContextRef&) = delete;
+    GMainContext* context;
+  };
+
+  std::thread::id thread_;
+  ContextRef context_;
+  TermiosSerial serial_;
+  GlibEventLoop events_;
+  KeyFileStore store_;
+  Platform platform_;
+  DriverModule module_;
+  std::vector<std::unique_ptr<qvx_driver>> drivers_;
+};
+
+}  // namespace quorvix

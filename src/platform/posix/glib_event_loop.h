@@ -1,0 +1,43 @@
+#pragma once
+// The event loop over a GLib main context: receive notifications, timers
+// and the host's own GLib sources all run when this context is iterated.
+
+#include <glib.h>
+
+#include "platform/event_loop.h"
+
+namespace quorvix {
+
+class GlibEventLoop : public EventLoop {
+ public:
+  // A pump makes at most this many passes over the context. Each pass
+  // dispatches every source that is ready at the highest ready priority;
+  // further passes serve lower priorities and what the handlers themselves
+  // set off. The cap ends the pump while a source is ready again at once,
+  // as the receive source is while a transmitter floods the line.
+  static constexpr int kMaxPasses = 8;
+
+  // Holds a reference to `context` (nullptr: GLib's global default).
+  explicit GlibEventLoop(GMainContext* context);
+  ~GlibEventLoop() override;
+
+  GlibEventLoop(const GlibEventLoop&) = delete;
+  GlibEventLoop& operator=(const GlibEventLoop&) = delete;
+
+  GMainContext* context() const { return context_; }
+
+  void PumpPending() override;
+  void WaitAndPump(Clock::time_point deadline) override;
+  Clock::time_point Now() const override;
+  void Sleep(std::chrono::milliseconds duration) override;
+  // The tick must not throw: nothing may unwind through GLib.
+  std::unique_ptr<TimerSource> StartTimer(
+      std::chrono::milliseconds interval, std::function<void()> tick) override;
+
+ private:
+  void Passes(int count);
+
+  GMainContext* context_;
+};
+
+}  // namespace quorvix

@@ -1,0 +1,34 @@
+#pragma once
+// A periodic GLib source that keeps its beat: ticks fall due at
+// start + k * interval, whatever the ticks themselves cost.
+
+#include <glib.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+
+#include "platform/event_loop.h"
+
+namespace quorvix {
+
+// The first beat strictly after `now` (all in microseconds of one clock).
+std::int64_t NextBeat(std::int64_t start, std::int64_t interval,
+                      std::int64_t now);
+
+class GlibTimer : public TimerSource {
+ public:
+  // Attaches to `context` at once; the first tick falls due one interval
+  // from now.
+  GlibTimer(GMainContext* context, std::chrono::milliseconds interval,
+            std::function<void()> tick);
+  ~GlibTimer() override;
+
+  GlibTimer(const GlibTimer&) = delete;
+  GlibTimer& operator=(const GlibTimer&) = delete;
+
+ private:
+  GSource* source_;
+};
+
+}  // namespace quorvix
