@@ -1,0 +1,105 @@
+#include "demo.h"
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "host_session.h"
+#include "plugin_library.h"
+#include "sim_process.h"
+
+namespace quorvix::host {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kTitle = "Quorvix Demo";
+constexpr const char* kFileName = "libquorvix.so";
+
+// Removes the temporary config folder however the demo ends.
+class TemporaryFolder {
+ public:
+  TemporaryFolder() {
+    std::string pattern = (fs::temp_directory_path() / "quorvix-demo-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~TemporaryFolder() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+void Step(const std::string& text) { std::cout << "\n== " << text << "\n"; }
+
+void ShowFile(const fs::path& path) {
+  std::ifstream in(path);
+  std::cout << in.rdbuf();
+}
+
+}  // namespace
+
+int RunDemo(const std::string& library_path, const std::string& sim_path, bool show_trace) {
+  const TemporaryFolder config;
+  setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+  const fs::path settings_file = config.path() / "quorvix" / (std::string(kTitle) + ".ini");
+  fs::create_directories(settings_file.parent_path());
+  // DMX input on, at full speed, so the demo needs no dialog.
+  std::ofstream(settings_file) << "[Plugins\\" << kFileName << "]\n"
+                               << "ComPort=1\nComSettings=38400,n,8,1\n"
+                               << "DMXInActive=True\nDMXInChannels=16\nDMXInInterval=50\n";
+
+  Step("Starting the simulated DMX-Transmitter; COM1 is linked to its pseudo-terminal");
+  SimProcess sim(sim_path, {"--link", (config.path() / "quorvix" / "ports" / "COM1").string()});
+  std::cout << "transmitter on " << sim.pty_path() << "\n";
+
+  PluginLibrary plugin(library_path);
+  HostSession session(plugin, std::cout, show_trace);
+
+  Step("Host loads the plug-in and starts it");
+  session.PluginName();
+  session.Init(kTitle, kFileName);
+  if (!session.Enable()) return 1;
+
+  Step("Road of one channel value: host -> six-byte frame -> transmitter");
+  session.SetChannel(5, 200);
+  session.Pump(100);
+  std::cout << "transmitter: " << sim.Command("out 5") << "\n";
+
+  Step("A chase over channels 1 to 8, as the transmitter sees it");
+  for (int channel = 1; channel <= 8; ++channel) {
+    for (int other = 1; other <= 8; ++other) {
+      session.SetChannel(other, other == channel ? 255 : 0, /*quiet=*/true);
+    }
+    session.Pump(80);
+    std::ostringstream line;
+    for (int other = 1; other <= 8; ++other) {
+      const std::string answer = sim.Command("out " + std::to_string(other));
+      line << (answer.find("255") != std::string::npos ? '#' : '.');
+    }
+    std::cout << "transmitter channels 1-8: " << line.str() << "\n";
+  }
+
+  Step("Road of one DMX-In change: transmitter input -> poll -> host");
+  std::cout << "transmitter: " << sim.Command("in 12 255") << "\n";
+  session.Pump(300);
+  std::cout << "transmitter: " << sim.Command("in 3 42") << "\n";
+  std::cout << "transmitter: " << sim.Command("in 12 0") << "\n";
+  session.Pump(300);
+
+  Step("Host stops the plug-in; Term writes the settings back");
+  session.Disable();
+  session.Term();
+  ShowFile(settings_file);
+  std::cout << "\nDemo finished.\n";
+  return 0;
+}
+
+}  // namespace quorvix::host

@@ -1,0 +1,143 @@
+#include "host_session.h"
+
+#include <chrono>
+#include <cstring>
+#include <stdexcept>
+#include <string_view>
+
+namespace quorvix::host {
+namespace {
+
+std::string Boolean(qvx_bool value) { return value ? "True" : "False"; }
+
+// Trace lines are raw bytes: show what is not printable ASCII as <XX>.
+std::string Visible(std::string_view bytes) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string shown;
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7F) {
+      shown += c;
+    } else {
+      shown += {'<', kHex[byte >> 4], kHex[byte & 0xF], '>'};
+    }
+  }
+  return shown;
+}
+
+}  // namespace
+
+HostSession::HostSession(PluginLibrary& plugin, std::ostream& out, bool show_trace)
+    : plugin_(plugin), out_(out) {
+  plugin_.set_trace(show_trace ? &HostSession::PrintTrace : nullptr, this);
+  plugin_.set_message_box(&HostSession::PrintMessage, this);
+  driver_ = plugin_.create();
+  if (driver_ == nullptr) {
+    throw std::runtime_error(std::string("qvx_create failed: ") + plugin_.last_error());
+  }
+}
+
+HostSession::~HostSession() {
+  plugin_.destroy(driver_);
+  plugin_.set_trace(nullptr, nullptr);
+  plugin_.set_message_box(nullptr, nullptr);
+}
+
+bool HostSession::Check(const char* operation, int rc, const std::string& result) {
+  if (rc != 0) {
+    out_ << operation << " failed: error " << rc << ": " << plugin_.last_error() << "\n";
+    return false;
+  }
+  out_ << operation << " -> " << result << "\n";
+  return true;
+}
+
+bool HostSession::Init(const std::string& title, const std::string& file_name) {
+  const qvx_helper helper{this, &HostSession::Invoke, &HostSession::Release};
+  qvx_bool result = 0;
+  const int rc = plugin_.Init(driver_, title.c_str(), file_name.c_str(), &helper, &result);
+  return Check("Init", rc, Boolean(result));
+}
+
+bool HostSession::Enable() {
+  qvx_bool result = 0;
+  const int rc = plugin_.Enable(driver_, &result);
+  return Check("Enable", rc, Boolean(result));
+}
+
+bool HostSession::Disable() {
+  qvx_bool result = 0;
+  const int rc = plugin_.Disable(driver_, &result);
+  return Check("Disable", rc, Boolean(result));
+}
+
+bool HostSession::SetChannel(std::int32_t channel, std::int32_t value, bool quiet) {
+  qvx_bool result = 0;
+  const int rc = plugin_.SetChannel(driver_, channel, value, &result);
+  if (quiet && rc == 0) return true;
+  const std::string name =
+      "SetChannel(" + std::to_string(channel) + ", " + std::to_string(value) + ")";
+  return Check(name.c_str(), rc, Boolean(result));
+}
+
+bool HostSession::Configure() {
+  qvx_bool result = 0;
+  const int rc = plugin_.Configure(driver_, &result);
+  return Check("Configure", rc, Boolean(result));
+}
+
+bool HostSession::Term() {
+  qvx_bool result = 0;
+  const int rc = plugin_.Term(driver_, &result);
+  return Check("Term", rc, Boolean(result));
+}
+
+bool HostSession::PluginName() {
+  const char* name = nullptr;
+  const int rc = plugin_.PluginName(driver_, &name);
+  return Check("PluginName", rc, rc == 0 ? std::string(name) : std::string());
+}
+
+void HostSession::Pump(int milliseconds) {
+  using std::chrono::steady_clock;
+  const auto end = steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  for (auto now = steady_clock::now(); now < end; now = steady_clock::now()) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count();
+    plugin_.pump(static_cast<int>(left) + 1);
+  }
+}
+
+void HostSession::OnReport(std::function<void(const DMXInReport&)> callback) {
+  on_report_ = std::move(callback);
+}
+
+int HostSession::Invoke(void* context, const char* method, std::int32_t channel,
+                        std::uint8_t value) {
+  auto* self = static_cast<HostSession*>(context);
+  if (std::strcmp(method, "Trova_DMXIn_SetChannel") != 0) return 438;
+  self->out_ << "Trova_DMXIn_SetChannel(" << channel << ", " << int{value} << ")\n";
+  self->reports_.push_back({channel, value});
+  if (self->on_report_) self->on_report_(self->reports_.back());
+  return 0;
+}
+
+void HostSession::Release(void*) {}
+
+void HostSession::PrintTrace(void* context, const char* line) {
+  static_cast<HostSession*>(context)->out_ << "  trace: " << Visible(line) << "\n";
+}
+
+void HostSession::PrintMessage(void* context, int is_error, const char* title,
+                               const char* text) {
+  std::string shown(text);
+  for (std::size_t at = shown.find("\r\n"); at != std::string::npos;
+       at = shown.find("\r\n", at)) {
+    shown.replace(at, 2, " / ");
+  }
+  static_cast<HostSession*>(context)->out_
+      << "  message box (" << (is_error ? "error" : "information") << ") " << title
+      << ": " << shown << "\n";
+}
+
+}  // namespace quorvix::host

@@ -1,0 +1,40 @@
+#pragma once
+// libquorvix.so loaded with dlopen, the way a host loads a plug-in: every
+// entry point looked up by name.
+
+#include <string>
+
+#include "quorvix.h"
+
+namespace quorvix::host {
+
+class PluginLibrary {
+ public:
+  // Throws std::runtime_error naming the file or the missing entry point.
+  explicit PluginLibrary(const std::string& path);
+  ~PluginLibrary();
+  PluginLibrary(const PluginLibrary&) = delete;
+  PluginLibrary& operator=(const PluginLibrary&) = delete;
+
+  decltype(&::qvx_create) create = nullptr;
+  decltype(&::qvx_destroy) destroy = nullptr;
+  decltype(&::qvx_pump) pump = nullptr;
+  decltype(&::qvx_Disable) Disable = nullptr;
+  decltype(&::qvx_Enable) Enable = nullptr;
+  decltype(&::qvx_PluginName) PluginName = nullptr;
+  decltype(&::qvx_SetChannel) SetChannel = nullptr;
+  decltype(&::qvx_Configure) Configure = nullptr;
+  decltype(&::qvx_Init) Init = nullptr;
+  decltype(&::qvx_Term) Term = nullptr;
+  decltype(&::qvx_last_error) last_error = nullptr;
+  decltype(&::qvx_set_trace) set_trace = nullptr;
+  decltype(&::qvx_set_message_box) set_message_box = nullptr;
+
+ private:
+  template <typename Function>
+  void Bind(Function& function, const char* name);
+
+  void* handle_ = nullptr;
+};
+
+}  // namespace quorvix::host
