@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the demo and the tests need, when
+# any is missing. Usage: tools/install-deps.sh [linux|windows|all]
+set -euo pipefail
+
+linux_packages=(cmake ninja-build g++ pkg-config libglib2.0-dev
+                libgtest-dev libgmock-dev googletest libbenchmark-dev)
+# wine64 recommends wine32, which must stay out: with it, wine tries the
+# 32-bit loader first, and these machines cannot run 32-bit programs.
+windows_packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
+                  libwine-dev wine wine64 xvfb x11-utils imagemagick)
+
+case "${1:-all}" in
+  linux) wanted=("${linux_packages[@]}") ;;
+  windows) wanted=("${windows_packages[@]}") ;;
+  all) wanted=("${linux_packages[@]}" "${windows_packages[@]}") ;;
+  *) echo "usage: $0 [linux|windows|all]" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+    missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
