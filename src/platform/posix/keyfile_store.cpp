@@ -3,6 +3,7 @@
 #include <glib.h>
 #include <glib/gstdio.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -97,8 +98,9 @@ void KeyFileStore::Write(std::string_view application, std::string_view section,
   CheckKey(key);
   const std::string key_name(key);
   if (value.find('\0') != std::string_view::npos ||
-      !g_utf8_validate(value.data(), static_cast<gssize>(value.size()),
-                       nullptr)) {
+      (!value.empty() &&
+       !g_utf8_validate(value.data(), static_cast<gssize>(value.size()),
+                        nullptr))) {
     throw Error(kStoreFailure, "the value of \"" + key_name +
                                    "\" cannot be stored: it is not UTF-8 text "
                                    "without zero bytes");

@@ -1,0 +1,57 @@
+#pragma once
+// An open terminal device: exclusive, raw, non-blocking, with a GLib fd
+// source that announces received bytes.
+
+#include <glib.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/serial.h"
+#include "platform/trace_sink.h"
+
+namespace quorvix {
+
+struct ReceiveWatch;
+
+class TermiosConnection : public SerialConnection {
+ public:
+  static constexpr std::size_t kMaxRead = 64 * 1024;
+
+  // Takes over `fd`, already locked and set up; `port` ("COM5") names it in
+  // errors and trace lines.
+  TermiosConnection(int fd, std::string port, std::uint32_t baud,
+                    GMainContext* context, TraceSink& trace,
+                    std::function<void()> on_receive);
+  ~TermiosConnection() override;
+
+  TermiosConnection(const TermiosConnection&) = delete;
+  TermiosConnection& operator=(const TermiosConnection&) = delete;
+
+  // On a full line waits, without running events, for at most one second
+  // plus the line time of the bytes still to send (ten bits a byte).
+  void Write(std::string_view bytes) override;
+  std::string Read() override;
+
+  // Called from the receive source.
+  bool OnReady(GIOCondition condition);
+
+ private:
+  // Notes once that the device has gone: the source goes, one trace line
+  // says so, later writes fail. Must be the last thing a caller does with
+  // `this`: the trace sink may close the port.
+  void Vanish(const std::string& reason);
+  [[noreturn]] void FailWrite(std::string reason);
+
+  int fd_;
+  std::string port_;
+  std::uint32_t baud_;
+  TraceSink& trace_;
+  GSource* source_ = nullptr;
+  ReceiveWatch* watch_ = nullptr;  // owned by source_'s callback data
+  std::string vanished_;           // why, once the device has gone
+};
+
+}  // namespace quorvix

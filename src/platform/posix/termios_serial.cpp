@@ -1,0 +1,99 @@
+#include "platform/posix/termios_serial.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "platform/error.h"
+#include "platform/posix/config_home.h"
+#include "platform/posix/line_termios.h"
+#include "platform/posix/termios_connection.h"
+
+namespace quorvix {
+namespace {
+
+std::string DevicePath(int port) {
+  const std::string link =
+      QuorvixConfigDir() + "/ports/COM" + std::to_string(port);
+  struct stat info {};
+  if (lstat(link.c_str(), &info) == 0) return link;
+  return "/dev/ttyS" + std::to_string(port - 1);
+}
+
+// Closes the descriptor unless handed on.
+class FdGuard {
+ public:
+  explicit FdGuard(int fd) : fd_(fd) {}
+  ~FdGuard() {
+    if (fd_ >= 0) close(fd_);
+  }
+  FdGuard(const FdGuard&) = delete;
+  FdGuard& operator=(const FdGuard&) = delete;
+  int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
+
+ private:
+  int fd_;
+};
+
+[[noreturn]] void ThrowOpenError(int error, const std::string& name,
+                                 const std::string& path) {
+  const std::string detail = " (" + path + ": " + std::strerror(error) + ")";
+  switch (error) {
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+    case ENOTDIR:
+    case ELOOP:
+      throw Error(kPortMissing, name + " does not exist" + detail);
+    case EBUSY:
+    case EWOULDBLOCK:
+      throw Error(kPortInUse,
+                  name + " is already open or in use by another program" +
+                      detail);
+    default:
+      throw Error(kDeviceFailed, name + " cannot be opened" + detail);
+  }
+}
+
+}  // namespace
+
+TermiosSerial::TermiosSerial(GMainContext* context, TraceSink& trace)
+    : context_(g_main_context_ref(
+          context != nullptr ? context : g_main_context_default())),
+      trace_(trace) {}
+
+TermiosSerial::~TermiosSerial() { g_main_context_unref(context_); }
+
+std::unique_ptr<SerialConnection> TermiosSerial::Open(
+    int port, const LineSettings& settings, std::function<void()> on_receive) {
+  if (port < 1 || port > 255) {
+    throw Error(kInvalidPropertyValue,
+                "port number " + std::to_string(port) +
+                    " is outside 1 to 255");
+  }
+  const std::string name = "COM" + std::to_string(port);
+  const std::string path = DevicePath(port);
+  FdGuard fd(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  if (fd.get() < 0) ThrowOpenError(errno, name, path);
+  // The lock comes first: TIOCEXCL and its undoing on close must only ever
+  // touch a device this process holds.
+  if (flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+    ThrowOpenError(errno, name, path);
+  }
+  if (!isatty(fd.get())) ThrowOpenError(errno, name, path);
+  ApplyLineSettings(fd.get(), settings, name);
+  if (ioctl(fd.get(), TIOCEXCL) != 0) ThrowOpenError(errno, name, path);
+  return std::make_unique<TermiosConnection>(fd.release(), name, settings.baud,
+                                             context_, trace_,
+                                             std::move(on_receive));
+}
+
+}  // namespace quorvix
