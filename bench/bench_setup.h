@@ -1,0 +1,50 @@
+#pragma once
+// A temporary config folder with COM1 linked to a fresh quorvix-sim, and the
+// plug-in loaded as a host loads it, with trace lines going nowhere.
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "plugin_library.h"
+#include "sim_process.h"
+
+namespace quorvix::bench {
+
+class BenchSetup {
+ public:
+  BenchSetup(const std::string& settings_lines, const std::vector<std::string>& sim_arguments) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "quorvix-bench-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    folder_ = pattern;
+    setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
+    std::filesystem::create_directories(folder_ / "quorvix");
+    std::ofstream(folder_ / "quorvix" / "Bench.ini") << "[Plugins\\bench]\n" << settings_lines;
+    std::vector<std::string> arguments{"--link", (folder_ / "quorvix" / "ports" / "COM1").string()};
+    arguments.insert(arguments.end(), sim_arguments.begin(), sim_arguments.end());
+    sim = std::make_unique<host::SimProcess>(QUORVIX_SIM, arguments);
+    plugin = std::make_unique<host::PluginLibrary>(QUORVIX_LIBRARY);
+    plugin->set_trace([](void*, const char*) {}, nullptr);
+    plugin->set_message_box([](void*, int, const char*, const char*) {}, nullptr);
+  }
+
+  ~BenchSetup() {
+    plugin.reset();
+    sim.reset();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+
+  std::unique_ptr<host::SimProcess> sim;
+  std::unique_ptr<host::PluginLibrary> plugin;
+
+ private:
+  std::filesystem::path folder_;
+};
+
+}  // namespace quorvix::bench
