@@ -41,7 +41,10 @@ void GlibEventLoop::WaitAndPump(Clock::time_point deadline) {
   g_source_set_name(wake, "quorvix deadline");
   g_source_set_ready_time(wake, g_get_monotonic_time() + remaining.count());
   g_source_attach(wake, context_);
-  g_main_context_iteration(context_, TRUE);
+  // A blocking iteration may also end on a bare wake-up of the context (one
+  // is left over from attaching a source, for instance) having run nothing.
+  while (!g_main_context_iteration(context_, TRUE) && Clock::now() < deadline) {
+  }
   g_source_destroy(wake);
   g_source_unref(wake);
   Passes(kMaxPasses - 1);

@@ -15,8 +15,9 @@ inline constexpr std::size_t kMaxEscapedTitle = 200;
 // byte stay; every other byte becomes %XX, so the result never holds '/'
 // and never starts with '.' (the empty title gives the empty name, hence
 // the file ".ini", which no other title can reach). A result longer than
-// kMaxEscapedTitle is cut there and followed by '~' and the first 16 hex
-// digits of the SHA-256 of the whole title; shorter results never hold '~'.
+// kMaxEscapedTitle is cut there and followed by '~' and the first 16
+// lower-case hex digits of the SHA-256 of the whole title; shorter results
+// never hold '~'.
 std::string EscapeTitle(std::string_view title);
 
 // GKeyFile takes any non-empty group name without '[', ']' and control

@@ -1,5 +1,7 @@
 #include "platform/posix/line_termios.h"
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 
 #include <array>
@@ -77,39 +79,61 @@ constexpr tcflag_t kFrameFlags = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB;
               port + ": " + what + " failed (" + std::strerror(error) + ")");
 }
 
+// Unix98 pseudo-terminal slaves (/dev/pts/N) have majors 136 to 143.
+bool IsPseudoTerminal(int fd) {
+  struct stat info {};
+  return fstat(fd, &info) == 0 && S_ISCHR(info.st_mode) &&
+         major(info.st_rdev) >= 136 && major(info.st_rdev) <= 143;
+}
+
+std::string Text(const LineSettings& settings) {
+  static constexpr const char* kParity[] = {"n", "e", "o", "m", "s"};
+  static constexpr const char* kStop[] = {"1", "1.5", "2"};
+  return std::to_string(settings.baud) + "," +
+         kParity[static_cast<int>(settings.parity)] + "," +
+         std::to_string(settings.data_bits) + "," +
+         kStop[static_cast<int>(settings.stop_bits)];
+}
+
 }  // namespace
 
-void ApplyLineSettings(int fd, const LineSettings& settings,
-                       const std::string& port) {
+termios LineTermios(termios base, const LineSettings& settings,
+                    const std::string& port) {
   const speed_t speed = Speed(settings.baud, port);
   const tcflag_t frame = DataBits(settings.data_bits, port) |
                          ParityFlags(settings.parity) |
                          StopFlags(settings.stop_bits);
-  termios wanted{};
-  if (tcgetattr(fd, &wanted) != 0) Fail(port, "reading the line settings");
-  cfmakeraw(&wanted);
-  wanted.c_cflag &= ~(kFrameFlags | CRTSCTS);
-  wanted.c_cflag |= frame | CLOCAL | CREAD;
-  wanted.c_iflag &= ~(IXON | IXOFF | IXANY);
+  cfmakeraw(&base);
+  base.c_cflag &= ~(kFrameFlags | CRTSCTS);
+  base.c_cflag |= frame | CLOCAL | CREAD;
+  base.c_iflag &= ~(IXON | IXOFF | IXANY);
   // With O_NONBLOCK, read() then gives EAGAIN when nothing is there and 0
   // only once the line has hung up.
-  wanted.c_cc[VMIN] = 1;
-  wanted.c_cc[VTIME] = 0;
-  cfsetispeed(&wanted, speed);
-  cfsetospeed(&wanted, speed);
+  base.c_cc[VMIN] = 1;
+  base.c_cc[VTIME] = 0;
+  cfsetispeed(&base, speed);
+  cfsetospeed(&base, speed);
+  return base;
+}
+
+void ApplyLineSettings(int fd, const LineSettings& settings,
+                       const std::string& port) {
+  termios current{};
+  if (tcgetattr(fd, &current) != 0) Fail(port, "reading the line settings");
+  termios wanted = LineTermios(current, settings, port);
+  const bool pseudo = IsPseudoTerminal(fd);
+  if (pseudo) wanted.c_cflag = (wanted.c_cflag & ~kFrameFlags) | CS8;
   if (tcsetattr(fd, TCSANOW, &wanted) != 0) {
+    if (errno == EINVAL) Refuse(port, "the device does not take " + Text(settings));
     Fail(port, "setting the line settings");
   }
   // tcsetattr succeeds when any of the changes took; check the ones that
   // matter.
   termios got{};
   if (tcgetattr(fd, &got) != 0) Fail(port, "reading the line settings");
-  if (cfgetospeed(&got) != speed) {
-    Refuse(port, "the device does not take " + std::to_string(settings.baud) +
-                     " baud");
-  }
-  if ((got.c_cflag & kFrameFlags) != frame) {
-    Refuse(port, "the device does not take these data, parity and stop bits");
+  if (cfgetospeed(&got) != cfgetospeed(&wanted) ||
+      (!pseudo && (got.c_cflag & kFrameFlags) != (wanted.c_cflag & kFrameFlags))) {
+    Refuse(port, "the device does not take " + Text(settings));
   }
   tcflush(fd, TCIFLUSH);
 }

@@ -88,7 +88,10 @@ std::unique_ptr<SerialConnection> TermiosSerial::Open(
   if (flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
     ThrowOpenError(errno, name, path);
   }
-  if (!isatty(fd.get())) ThrowOpenError(errno, name, path);
+  if (!isatty(fd.get())) {
+    throw Error(kDeviceFailed,
+                name + " is not a serial device (" + path + ")");
+  }
   ApplyLineSettings(fd.get(), settings, name);
   if (ioctl(fd.get(), TIOCEXCL) != 0) ThrowOpenError(errno, name, path);
   return std::make_unique<TermiosConnection>(fd.release(), name, settings.baud,

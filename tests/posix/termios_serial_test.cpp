@@ -1,0 +1,335 @@
+#include "platform/posix/termios_serial.h"
+
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/file.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+#include <vector>
+
+#include "platform/error.h"
+#include "platform/posix/glib_event_loop.h"
+#include "platform/posix/line_termios.h"
+#include "temp_config.h"
+
+namespace quorvix {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+using testing::TempConfigHome;
+
+struct RecordingTrace : TraceSink {
+  void Write(std::string_view line) override { lines.emplace_back(line); }
+  std::vector<std::string> lines;
+};
+
+struct ContextDeleter {
+  void operator()(GMainContext* context) const { g_main_context_unref(context); }
+};
+
+// Runs `action`, expecting Error `number` whose text holds `part`.
+template <typename Action>
+void ExpectError(Action action, int number, const std::string& part) {
+  try {
+    action();
+    ADD_FAILURE() << "no error";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.number(), number) << error.what();
+    EXPECT_THAT(error.what(), HasSubstr(part));
+  }
+}
+
+class TermiosSerialTest : public ::testing::Test {
+ protected:
+  static constexpr int kPort = 7;
+
+  TermiosSerialTest() {
+    std::array<char, 256> name{};
+    if (openpty(&master_, &slave_, name.data(), nullptr, nullptr) != 0) {
+      std::abort();
+    }
+    slave_path_ = name.data();
+    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+    Link(kPort, slave_path_);
+  }
+  ~TermiosSerialTest() override {
+    connection_.reset();
+    CloseMaster();
+    close(slave_);
+  }
+
+  void Link(int port, const fs::path& target) {
+    fs::create_directories(home_.quorvix() / "ports");
+    fs::create_symlink(target,
+                       home_.quorvix() / "ports" / ("COM" + std::to_string(port)));
+  }
+
+  void OpenPort(const LineSettings& settings = {}) {
+    connection_ = serial_.Open(kPort, settings, [this] {
+      ++notifications_;
+      received_ += connection_->Read();
+    });
+  }
+
+  void CloseMaster() {
+    if (master_ >= 0) close(master_);
+    master_ = -1;
+  }
+
+  // Reads `count` bytes from the master side (gives up after 5 s).
+  std::string FromMaster(std::size_t count) {
+    std::string bytes;
+    std::array<char, 4096> chunk{};
+    while (bytes.size() < count) {
+      pollfd ready{master_, POLLIN, 0};
+      if (poll(&ready, 1, 5000) <= 0) break;
+      const ssize_t n = read(master_, chunk.data(),
+                             std::min(chunk.size(), count - bytes.size()));
+      if (n <= 0) break;
+      bytes.append(chunk.data(), static_cast<std::size_t>(n));
+    }
+    return bytes;
+  }
+
+  void ToMaster(std::string_view bytes) {
+    ASSERT_EQ(write(master_, bytes.data(), bytes.size()),
+              static_cast<ssize_t>(bytes.size()));
+  }
+
+  template <typename Done>
+  void PumpUntil(Done done) {
+    const auto give_up = loop_.Now() + std::chrono::seconds(5);
+    while (!done() && loop_.Now() < give_up) loop_.WaitAndPump(give_up);
+  }
+
+  termios SlaveSettings() const {
+    termios settings{};
+    tcgetattr(slave_, &settings);
+    return settings;
+  }
+
+  TempConfigHome home_;
+  std::unique_ptr<GMainContext, ContextDeleter> context_{g_main_context_new()};
+  GlibEventLoop loop_{context_.get()};
+  RecordingTrace trace_;
+  TermiosSerial serial_{context_.get(), trace_};
+  int master_ = -1;
+  int slave_ = -1;
+  std::string slave_path_;
+  std::unique_ptr<SerialConnection> connection_;
+  int notifications_ = 0;
+  std::string received_;
+};
+
+TEST_F(TermiosSerialTest, WritesAndReceivesBytesAsTheyAre) {
+  OpenPort();
+  const std::string frame("\xFF\x00\x01\r\n\x80", 6);
+  connection_->Write(frame);
+  EXPECT_EQ(FromMaster(frame.size()), frame);
+
+  ToMaster(std::string("G\r\0\xFE", 4));
+  PumpUntil([&] { return received_.size() >= 4; });
+  EXPECT_EQ(received_, std::string("G\r\0\xFE", 4));
+  EXPECT_GE(notifications_, 1);
+  EXPECT_EQ(connection_->Read(), "");
+}
+
+TEST(LineTermios, MapsTheLineSettingsToRawTermios) {
+  struct Case {
+    LineSettings settings;
+    speed_t speed;
+    tcflag_t frame;
+  };
+  const Case cases[] = {
+      {{19200, Parity::kNone, 8, StopBits::kOne}, B19200, CS8},
+      {{9600, Parity::kEven, 7, StopBits::kTwo}, B9600, CS7 | PARENB | CSTOPB},
+      {{110, Parity::kOdd, 6, StopBits::kOne}, B110, CS6 | PARENB | PARODD},
+      {{38400, Parity::kMark, 8, StopBits::kOne},
+       B38400,
+       CS8 | PARENB | PARODD | CMSPAR},
+      {{115200, Parity::kSpace, 5, StopBits::kOnePointFive},
+       B115200,
+       CS5 | PARENB | CMSPAR | CSTOPB},
+  };
+  termios cooked{};
+  cooked.c_cflag = CS7 | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | HUPCL;
+  cooked.c_lflag = ICANON | ECHO | ISIG | IEXTEN;
+  cooked.c_iflag = ICRNL | IXON | IXOFF | ISTRIP | INPCK;
+  cooked.c_oflag = OPOST | ONLCR;
+  for (const Case& c : cases) {
+    const termios got = LineTermios(cooked, c.settings, "COM1");
+    EXPECT_EQ(cfgetospeed(&got), c.speed) << c.settings.baud;
+    EXPECT_EQ(cfgetispeed(&got), c.speed) << c.settings.baud;
+    EXPECT_EQ(got.c_cflag & (CSIZE | PARENB | PARODD | CMSPAR | CSTOPB),
+              c.frame)
+        << c.settings.baud;
+    EXPECT_EQ(got.c_cflag & (CREAD | CLOCAL | CRTSCTS | HUPCL),
+              CREAD | CLOCAL | HUPCL);
+    EXPECT_EQ(got.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
+    EXPECT_EQ(got.c_iflag & (ICRNL | IXON | IXOFF | ISTRIP), 0u);
+    EXPECT_EQ(got.c_oflag & OPOST, 0u);
+    EXPECT_EQ(got.c_cc[VMIN], 1);
+    EXPECT_EQ(got.c_cc[VTIME], 0);
+  }
+}
+
+TEST_F(TermiosSerialTest, PutsTheDeviceIntoRawModeAtItsBaudRate) {
+  // Ptys on recent kernels refuse every framing but 8N1: the rest is
+  // checked on LineTermios above.
+  termios cooked = SlaveSettings();
+  cooked.c_lflag |= ICANON | ECHO;
+  cooked.c_iflag |= ICRNL;
+  cooked.c_oflag |= OPOST;
+  tcsetattr(slave_, TCSANOW, &cooked);
+  for (const auto& [baud, speed] :
+       {std::pair{9600u, B9600}, {38400u, B38400}, {4000000u, B4000000}}) {
+    OpenPort({baud, Parity::kEven, 7, StopBits::kTwo});
+    const termios got = SlaveSettings();
+    EXPECT_EQ(cfgetospeed(&got), speed) << baud;
+    EXPECT_EQ(cfgetispeed(&got), speed) << baud;
+    EXPECT_EQ(got.c_lflag & (ICANON | ECHO | ISIG), 0u);
+    EXPECT_EQ(got.c_iflag & (ICRNL | IXON), 0u);
+    EXPECT_EQ(got.c_oflag & OPOST, 0u);
+    EXPECT_EQ(got.c_cflag & (CREAD | CLOCAL), CREAD | CLOCAL);
+    connection_.reset();
+  }
+  // Raw means bytes pass untouched both ways.
+  OpenPort();
+  connection_->Write("\r\n\x03");
+  EXPECT_EQ(FromMaster(3), "\r\n\x03");
+  ToMaster("\r\x03\x11");
+  PumpUntil([&] { return received_.size() >= 3; });
+  EXPECT_EQ(received_, "\r\x03\x11");
+}
+
+TEST_F(TermiosSerialTest, RefusesWhatTermiosCannotDo) {
+  ExpectError([&] { OpenPort({14400}); }, kInvalidPropertyValue, "14400");
+  ExpectError([&] { OpenPort({256000}); }, kInvalidPropertyValue, "256000");
+  ExpectError([&] { OpenPort({19200, Parity::kNone, 4}); },
+              kInvalidPropertyValue, "4 data bits");
+  ExpectError([&] { serial_.Open(0, {}, [] {}); }, kInvalidPropertyValue, "0");
+  ExpectError([&] { serial_.Open(256, {}, [] {}); }, kInvalidPropertyValue,
+              "256");
+  OpenPort();  // nothing of the refused attempts holds the port
+  EXPECT_NE(connection_, nullptr);
+}
+
+TEST_F(TermiosSerialTest, APortIsHeldExclusively) {
+  OpenPort();
+  ExpectError([&] { serial_.Open(kPort, {}, [] {}); }, kPortInUse, "COM7");
+  connection_.reset();
+  OpenPort();  // free again once closed
+
+  // Another program holding the lock.
+  connection_.reset();
+  const int other = open(slave_path_.c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+  ExpectError([&] { OpenPort(); }, kPortInUse, "in use");
+  close(other);
+  OpenPort();
+}
+
+TEST_F(TermiosSerialTest, MissingOrUnsuitableDevices) {
+  Link(9, home_.root() / "no-such-device");
+  ExpectError([&] { serial_.Open(9, {}, [] {}); }, kPortMissing,
+              "COM9 does not exist");
+  const fs::path plain = home_.root() / "plain-file";
+  std::ofstream(plain) << "not a terminal";
+  Link(10, plain);
+  ExpectError([&] { serial_.Open(10, {}, [] {}); }, kDeviceFailed,
+              "COM10 is not a serial device");
+}
+
+TEST_F(TermiosSerialTest, AHangUpIsNoticedOnce) {
+  OpenPort();
+  CloseMaster();
+  PumpUntil([&] { return !trace_.lines.empty(); });
+  for (int i = 0; i < 5; ++i) loop_.PumpPending();
+  ASSERT_EQ(trace_.lines.size(), 1u);
+  EXPECT_THAT(trace_.lines[0], StartsWith("[Quorvix] COM7: device vanished ("));
+  // Its source is gone: nothing is left to run, so nothing can spin.
+  EXPECT_FALSE(g_main_context_pending(context_.get()));
+  EXPECT_LE(notifications_, 1);
+  ExpectError([&] { connection_->Write("abc"); }, kDeviceFailed, "COM7");
+  EXPECT_EQ(connection_->Read(), "");
+  EXPECT_EQ(trace_.lines.size(), 1u);
+}
+
+TEST_F(TermiosSerialTest, AWriteToAVanishedDeviceFailsAndIsNoticedOnce) {
+  OpenPort();
+  CloseMaster();
+  ExpectError([&] { connection_->Write("abcdef"); }, kDeviceFailed, "COM7");
+  ASSERT_EQ(trace_.lines.size(), 1u);
+  EXPECT_EQ(trace_.lines[0],
+            "[Quorvix] COM7: device vanished (Input/output error)");
+  for (int i = 0; i < 5; ++i) loop_.PumpPending();
+  EXPECT_EQ(trace_.lines.size(), 1u);
+  EXPECT_FALSE(g_main_context_pending(context_.get()));
+}
+
+TEST_F(TermiosSerialTest, TheReceiveHandlerMayCloseThePort) {
+  connection_ = serial_.Open(kPort, {}, [this] { connection_.reset(); });
+  ToMaster("x");
+  PumpUntil([&] { return connection_ == nullptr; });
+  EXPECT_EQ(connection_, nullptr);
+  loop_.PumpPending();
+  EXPECT_FALSE(g_main_context_pending(context_.get()));
+  OpenPort();
+}
+
+TEST_F(TermiosSerialTest, ReadTakesAtMost64KiBAtATime) {
+  OpenPort();
+  std::atomic<bool> stop{false};
+  std::thread flood([&] {
+    const std::string burst(4096, 'f');
+    while (!stop) {
+      pollfd ready{master_, POLLOUT, 0};
+      if (poll(&ready, 1, 100) > 0) {
+        if (write(master_, burst.data(), burst.size()) < 0 && errno != EAGAIN) {
+          return;
+        }
+      }
+    }
+  });
+  std::size_t total = 0;
+  for (int i = 0; i < 40 && total < 300'000; ++i) {
+    const std::string bytes = connection_->Read();
+    EXPECT_LE(bytes.size(), 65536u);
+    total += bytes.size();
+    loop_.Sleep(std::chrono::milliseconds(1));
+  }
+  stop = true;
+  flood.join();
+  EXPECT_GT(total, 0u);
+}
+
+TEST_F(TermiosSerialTest, AFullLineFailsAfterItsBoundAndNeverSilently) {
+  OpenPort({4000000});
+  const std::string chunk(1024, 'w');
+  int written = 0;
+  try {
+    // Nobody reads the master side: the line fills up.
+    for (; written < 1000; ++written) connection_->Write(chunk);
+    ADD_FAILURE() << "the line never filled up";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.number(), kDeviceFailed);
+    EXPECT_THAT(error.what(), HasSubstr("write did not finish within"));
+    EXPECT_THAT(error.what(), HasSubstr("of 1024 bytes sent"));
+  }
+  EXPECT_GT(written, 0);
+  EXPECT_TRUE(trace_.lines.empty());  // full is not vanished
+}
+
+}  // namespace
+}  // namespace quorvix
