@@ -16,7 +16,9 @@ namespace {
 using std::chrono::milliseconds;
 
 struct ContextDeleter {
-  void operator()(GMainContext* context) const { g_main_context_unref(context); }
+  void operator()(GMainContext* context) const {
+    g_main_context_unref(context);
+  }
 };
 
 // A pipe whose read end stays readable until drained, watched on a context.
@@ -25,9 +27,10 @@ class ReadablePipe {
   explicit ReadablePipe(GMainContext* context) {
     if (pipe(fds_.data()) != 0) std::abort();
     source_ = g_unix_fd_source_new(fds_[0], G_IO_IN);
-    g_source_set_callback(source_, reinterpret_cast<GSourceFunc>(
-                                       reinterpret_cast<void (*)()>(Count)),
-                          &calls_, nullptr);
+    g_source_set_callback(
+        source_,
+        reinterpret_cast<GSourceFunc>(reinterpret_cast<void (*)()>(Count)),
+        &calls_, nullptr);
     g_source_attach(source_, context);
   }
   ~ReadablePipe() {

@@ -56,8 +56,7 @@ TEST(EscapeTitle, CutsLongNamesAndAddsTheHashOfTheWholeTitle) {
   // 67 escaped slashes are 201 bytes: the cut falls inside an escape.
   std::string slashes;
   for (int i = 0; i < 66; ++i) slashes += "%2F";
-  EXPECT_EQ(EscapeTitle(std::string(67, '/')),
-            slashes + "%2~3eb1349aab9dc074");
+  EXPECT_EQ(EscapeTitle(std::string(67, '/')), slashes + "%2~3eb1349aab9dc074");
   // Titles that share their first 200 escaped bytes still differ.
   EXPECT_NE(EscapeTitle(std::string(300, 'a') + "x"),
             EscapeTitle(std::string(300, 'a') + "y"));
@@ -70,7 +69,8 @@ TEST(EscapeGroup, EscapesOnlyWhatAGroupNameCannotHold) {
   EXPECT_EQ(EscapeGroup("a[b]"), "a%5Bb%5D");
   EXPECT_EQ(EscapeGroup("50%"), "50%25");
   EXPECT_EQ(EscapeGroup("x\ny\t\x7F"), "x%0Ay%09%7F");
-  EXPECT_EQ(EscapeGroup("B\xC3\xBChne \xE2\x82\xAC"), "B\xC3\xBChne \xE2\x82\xAC");
+  EXPECT_EQ(EscapeGroup("B\xC3\xBChne \xE2\x82\xAC"),
+            "B\xC3\xBChne \xE2\x82\xAC");
   EXPECT_EQ(EscapeGroup("\xFF\xC3"), "%FF%C3");
   EXPECT_EQ(EscapeGroup("\xED\xA0\x80"), "%ED%A0%80");  // a surrogate
   EXPECT_EQ(EscapeGroup(""), "%");

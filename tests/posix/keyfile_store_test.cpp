@@ -82,11 +82,16 @@ TEST_F(KeyFileStoreTest, ValuesRoundTrip) {
 }
 
 TEST_F(KeyFileStoreTest, OddApplicationsAndSectionsStayApartAndInTheFolder) {
-  const std::string apps[] = {"../escape", "/", ".hidden", "", "a%2Fb", "a/b",
+  const std::string apps[] = {"../escape",
+                              "/",
+                              ".hidden",
+                              "",
+                              "a%2Fb",
+                              "a/b",
                               std::string(300, 'x'),
                               std::string(300, 'x') + "y"};
-  const std::string sections[] = {"", "%", "[x]", "%5Bx%5D", "line\nend",
-                                  " spaced ", "\xFF"};
+  const std::string sections[] = {"",          "%",        "[x]", "%5Bx%5D",
+                                  "line\nend", " spaced ", "\xFF"};
   const auto value = [](std::size_t app, std::size_t section) {
     return std::to_string(app) + "/" + std::to_string(section);
   };
@@ -157,12 +162,10 @@ TEST_F(KeyFileStoreTest, AFileThatIsAFolderIsAFailure) {
 }
 
 TEST_F(KeyFileStoreTest, RefusesWhatItCouldNotGiveBack) {
+  ExpectStoreFailure([&] { store_.Write("Show", "Settings", "Port", "\xFF"); },
+                     "Port");
   ExpectStoreFailure(
-      [&] { store_.Write("Show", "Settings", "Port", "\xFF"); }, "Port");
-  ExpectStoreFailure(
-      [&] {
-        store_.Write("Show", "Settings", "Port", std::string("a\0b", 3));
-      },
+      [&] { store_.Write("Show", "Settings", "Port", std::string("a\0b", 3)); },
       "Port");
   for (const std::string key : {"", "a=b", "Key[de]", " Port", "\xC3\xBC"}) {
     ExpectStoreFailure([&] { store_.Write("Show", "Settings", key, "1"); },

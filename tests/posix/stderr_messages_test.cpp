@@ -16,8 +16,10 @@ TEST(StderrMessages, ShowsTitleAndTextOnOneLine) {
             "Quorvix Transmitter Driver: Port missing. / Check the cable.");
   EXPECT_EQ(StderrMessages::Line("a\r\n\r\nb\nc\rd"),
             "Quorvix Transmitter Driver: a /  / b / c / d");
-  EXPECT_EQ(StderrMessages::Line("Gerät \xE2\x80\x9E" "COM3\xE2\x80\x9C"),
-            "Quorvix Transmitter Driver: Gerät \xE2\x80\x9E" "COM3\xE2\x80\x9C");
+  EXPECT_EQ(StderrMessages::Line("Gerät \xE2\x80\x9E"
+                                 "COM3\xE2\x80\x9C"),
+            "Quorvix Transmitter Driver: Gerät \xE2\x80\x9E"
+            "COM3\xE2\x80\x9C");
 }
 
 TEST(StderrMessages, WritesTheLineToStandardError) {

@@ -34,7 +34,9 @@ struct RecordingTrace : TraceSink {
 };
 
 struct ContextDeleter {
-  void operator()(GMainContext* context) const { g_main_context_unref(context); }
+  void operator()(GMainContext* context) const {
+    g_main_context_unref(context);
+  }
 };
 
 // Runs `action`, expecting Error `number` whose text holds `part`.
@@ -70,8 +72,8 @@ class TermiosSerialTest : public ::testing::Test {
 
   void Link(int port, const fs::path& target) {
     fs::create_directories(home_.quorvix() / "ports");
-    fs::create_symlink(target,
-                       home_.quorvix() / "ports" / ("COM" + std::to_string(port)));
+    fs::create_symlink(
+        target, home_.quorvix() / "ports" / ("COM" + std::to_string(port)));
   }
 
   void OpenPort(const LineSettings& settings = {}) {
@@ -215,8 +217,11 @@ TEST_F(TermiosSerialTest, PutsTheDeviceIntoRawModeAtItsBaudRate) {
 TEST_F(TermiosSerialTest, RefusesWhatTermiosCannotDo) {
   ExpectError([&] { OpenPort({14400}); }, kInvalidPropertyValue, "14400");
   ExpectError([&] { OpenPort({256000}); }, kInvalidPropertyValue, "256000");
-  ExpectError([&] { OpenPort({19200, Parity::kNone, 4}); },
-              kInvalidPropertyValue, "4 data bits");
+  ExpectError(
+      [&] {
+        OpenPort({19200, Parity::kNone, 4});
+      },
+      kInvalidPropertyValue, "4 data bits");
   ExpectError([&] { serial_.Open(0, {}, [] {}); }, kInvalidPropertyValue, "0");
   ExpectError([&] { serial_.Open(256, {}, [] {}); }, kInvalidPropertyValue,
               "256");

@@ -10,14 +10,14 @@ namespace {
 // Wakes a blocking iteration at its ready time and does nothing else.
 gboolean Expire(GSource*, GSourceFunc, gpointer) { return G_SOURCE_REMOVE; }
 
-GSourceFuncs deadline_funcs = {nullptr, nullptr, Expire, nullptr, nullptr,
-                               nullptr};
+GSourceFuncs deadline_funcs = {nullptr, nullptr, Expire,
+                               nullptr, nullptr, nullptr};
 
 }  // namespace
 
 GlibEventLoop::GlibEventLoop(GMainContext* context)
-    : context_(g_main_context_ref(context != nullptr ? context
-                                                     : g_main_context_default())) {}
+    : context_(g_main_context_ref(
+          context != nullptr ? context : g_main_context_default())) {}
 
 GlibEventLoop::~GlibEventLoop() { g_main_context_unref(context_); }
 
@@ -30,8 +30,8 @@ void GlibEventLoop::Passes(int count) {
 void GlibEventLoop::PumpPending() { Passes(kMaxPasses); }
 
 void GlibEventLoop::WaitAndPump(Clock::time_point deadline) {
-  const auto remaining = std::chrono::ceil<std::chrono::microseconds>(
-      deadline - Clock::now());
+  const auto remaining =
+      std::chrono::ceil<std::chrono::microseconds>(deadline - Clock::now());
   if (remaining.count() <= 0) {
     PumpPending();
     return;
@@ -53,7 +53,8 @@ void GlibEventLoop::WaitAndPump(Clock::time_point deadline) {
 Clock::time_point GlibEventLoop::Now() const { return Clock::now(); }
 
 void GlibEventLoop::Sleep(std::chrono::milliseconds duration) {
-  if (duration.count() > 0) g_usleep(static_cast<gulong>(duration.count()) * 1000);
+  if (duration.count() > 0)
+    g_usleep(static_cast<gulong>(duration.count()) * 1000);
 }
 
 std::unique_ptr<TimerSource> GlibEventLoop::StartTimer(

@@ -31,8 +31,8 @@ class GlibEventLoop : public EventLoop {
   Clock::time_point Now() const override;
   void Sleep(std::chrono::milliseconds duration) override;
   // The tick must not throw: nothing may unwind through GLib.
-  std::unique_ptr<TimerSource> StartTimer(
-      std::chrono::milliseconds interval, std::function<void()> tick) override;
+  std::unique_ptr<TimerSource> StartTimer(std::chrono::milliseconds interval,
+                                          std::function<void()> tick) override;
 
  private:
   void Passes(int count);

@@ -22,7 +22,9 @@ gboolean RunTick(gpointer data) noexcept {
   return G_SOURCE_CONTINUE;
 }
 
-void FreeTick(gpointer data) { std::unique_ptr<Tick>(static_cast<Tick*>(data)); }
+void FreeTick(gpointer data) {
+  std::unique_ptr<Tick>(static_cast<Tick*>(data));
+}
 
 // The source stays ready (its ready time lies in the past) while the tick
 // runs, but GLib does not dispatch a source again while it is being
@@ -41,8 +43,8 @@ gboolean Dispatch(GSource* source, GSourceFunc callback, gpointer data) {
   return G_SOURCE_CONTINUE;
 }
 
-GSourceFuncs beat_funcs = {nullptr, nullptr, Dispatch, nullptr, nullptr,
-                           nullptr};
+GSourceFuncs beat_funcs = {nullptr, nullptr, Dispatch,
+                           nullptr, nullptr, nullptr};
 
 }  // namespace
 
@@ -56,8 +58,7 @@ GlibTimer::GlibTimer(GMainContext* context, std::chrono::milliseconds interval,
                      std::function<void()> tick) {
   if (interval.count() <= 0) {
     throw Error(kInvalidArgument, "timer interval must be positive, not " +
-                                      std::to_string(interval.count()) +
-                                      " ms");
+                                      std::to_string(interval.count()) + " ms");
   }
   source_ = g_source_new(&beat_funcs, sizeof(BeatSource));
   auto* beat = reinterpret_cast<BeatSource*>(source_);

@@ -19,7 +19,7 @@ std::int64_t NextBeat(std::int64_t start, std::int64_t interval,
 class GlibTimer : public TimerSource {
  public:
   // Attaches to `context` at once; the first tick falls due one interval
-  // from now.
+  // from now. `tick` must not throw: nothing may unwind through GLib.
   GlibTimer(GMainContext* context, std::chrono::milliseconds interval,
             std::function<void()> tick);
   ~GlibTimer() override;

@@ -29,8 +29,8 @@ std::string Sha256Hex(std::string_view data) {
 
 // Length of the valid UTF-8 sequence starting at `rest`, or 0.
 std::size_t Utf8Length(std::string_view rest) {
-  const std::size_t length =
-      static_cast<unsigned char>(g_utf8_skip[static_cast<unsigned char>(rest[0])]);
+  const std::size_t length = static_cast<unsigned char>(
+      g_utf8_skip[static_cast<unsigned char>(rest[0])]);
   if (length > rest.size()) return 0;
   return g_utf8_validate(rest.data(), static_cast<gssize>(length), nullptr)
              ? length

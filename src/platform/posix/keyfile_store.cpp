@@ -34,12 +34,10 @@ std::string FilePath(std::string_view application) {
 // Keys are the driver's own fixed names; anything GKeyFile would misread
 // (or take as a translation, "Key[de]") is refused.
 void CheckKey(std::string_view key) {
-  const bool plain =
-      !key.empty() && key.front() != ' ' && key.back() != ' ' &&
-      key.find_first_of("=[]#") == std::string_view::npos &&
-      std::all_of(key.begin(), key.end(), [](char c) {
-        return c >= 0x20 && c < 0x7F;
-      });
+  const bool plain = !key.empty() && key.front() != ' ' && key.back() != ' ' &&
+                     key.find_first_of("=[]#") == std::string_view::npos &&
+                     std::all_of(key.begin(), key.end(),
+                                 [](char c) { return c >= 0x20 && c < 0x7F; });
   if (!plain) {
     throw Error(kStoreFailure,
                 "the settings key \"" + std::string(key) +

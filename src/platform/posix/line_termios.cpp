@@ -42,10 +42,14 @@ speed_t Speed(std::uint32_t baud, const std::string& port) {
 
 tcflag_t DataBits(int bits, const std::string& port) {
   switch (bits) {
-    case 5: return CS5;
-    case 6: return CS6;
-    case 7: return CS7;
-    case 8: return CS8;
+    case 5:
+      return CS5;
+    case 6:
+      return CS6;
+    case 7:
+      return CS7;
+    case 8:
+      return CS8;
     default:
       // termios has no 4-bit character size.
       Refuse(port, std::to_string(bits) +
@@ -55,12 +59,17 @@ tcflag_t DataBits(int bits, const std::string& port) {
 
 tcflag_t ParityFlags(Parity parity) {
   switch (parity) {
-    case Parity::kNone: return 0;
-    case Parity::kEven: return PARENB;
-    case Parity::kOdd: return PARENB | PARODD;
+    case Parity::kNone:
+      return 0;
+    case Parity::kEven:
+      return PARENB;
+    case Parity::kOdd:
+      return PARENB | PARODD;
     // CMSPAR makes the parity bit constant: 1 with PARODD, else 0.
-    case Parity::kMark: return PARENB | CMSPAR | PARODD;
-    case Parity::kSpace: return PARENB | CMSPAR;
+    case Parity::kMark:
+      return PARENB | CMSPAR | PARODD;
+    case Parity::kSpace:
+      return PARENB | CMSPAR;
   }
   return 0;
 }
@@ -124,7 +133,9 @@ void ApplyLineSettings(int fd, const LineSettings& settings,
   const bool pseudo = IsPseudoTerminal(fd);
   if (pseudo) wanted.c_cflag = (wanted.c_cflag & ~kFrameFlags) | CS8;
   if (tcsetattr(fd, TCSANOW, &wanted) != 0) {
-    if (errno == EINVAL) Refuse(port, "the device does not take " + Text(settings));
+    if (errno == EINVAL) {
+      Refuse(port, "the device does not take " + Text(settings));
+    }
     Fail(port, "setting the line settings");
   }
   // tcsetattr succeeds when any of the changes took; check the ones that
@@ -132,7 +143,8 @@ void ApplyLineSettings(int fd, const LineSettings& settings,
   termios got{};
   if (tcgetattr(fd, &got) != 0) Fail(port, "reading the line settings");
   if (cfgetospeed(&got) != cfgetospeed(&wanted) ||
-      (!pseudo && (got.c_cflag & kFrameFlags) != (wanted.c_cflag & kFrameFlags))) {
+      (!pseudo &&
+       (got.c_cflag & kFrameFlags) != (wanted.c_cflag & kFrameFlags))) {
     Refuse(port, "the device does not take " + Text(settings));
   }
   tcflush(fd, TCIFLUSH);

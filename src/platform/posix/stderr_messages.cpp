@@ -26,7 +26,8 @@ void StderrMessages::Show(MessageIcon, std::string_view text) {
   const std::string line = Line(text) + '\n';
   std::size_t done = 0;
   while (done < line.size()) {
-    const ssize_t n = write(STDERR_FILENO, line.data() + done, line.size() - done);
+    const ssize_t n =
+        write(STDERR_FILENO, line.data() + done, line.size() - done);
     if (n > 0) {
       done += static_cast<std::size_t>(n);
     } else if (n < 0 && errno == EINTR) {

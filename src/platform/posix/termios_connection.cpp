@@ -42,13 +42,12 @@ gboolean OnFd(gint, GIOCondition condition, gpointer data) noexcept {
     watch->on_receive();
     if (watch->owner == nullptr) return G_SOURCE_REMOVE;
   }
-  return watch->owner->OnReady(condition) ? G_SOURCE_CONTINUE
-                                          : G_SOURCE_REMOVE;
+  return watch->owner->OnReady(condition) ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
 }
 
 std::chrono::microseconds LineTime(std::size_t bytes, std::uint32_t baud) {
-  return std::chrono::microseconds(
-      static_cast<std::int64_t>(bytes) * 10 * 1'000'000 / baud);
+  return std::chrono::microseconds(static_cast<std::int64_t>(bytes) * 10 *
+                                   1'000'000 / baud);
 }
 
 }  // namespace
@@ -58,15 +57,16 @@ TermiosConnection::TermiosConnection(int fd, std::string port,
                                      TraceSink& trace,
                                      std::function<void()> on_receive)
     : fd_(fd), port_(std::move(port)), baud_(baud), trace_(trace) {
-  auto watch = std::make_unique<ReceiveWatch>(
-      ReceiveWatch{this, std::move(on_receive)});
+  auto watch =
+      std::make_unique<ReceiveWatch>(ReceiveWatch{this, std::move(on_receive)});
   watch_ = watch.get();
   source_ = g_unix_fd_source_new(
       fd_, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR));
   g_source_set_name(source_, "quorvix serial");
-  g_source_set_callback(source_, reinterpret_cast<GSourceFunc>(
-                                     reinterpret_cast<void (*)()>(OnFd)),
-                        watch.release(), FreeWatch);
+  g_source_set_callback(
+      source_,
+      reinterpret_cast<GSourceFunc>(reinterpret_cast<void (*)()>(OnFd)),
+      watch.release(), FreeWatch);
   g_source_attach(source_, context);
 }
 
@@ -160,11 +160,11 @@ void TermiosConnection::Write(std::string_view bytes) {
       deadline = now + bound;
     }
     if (now >= *deadline) {
-      throw Error(kDeviceFailed,
-                  port_ + ": write did not finish within " +
-                      std::to_string(bound.count()) + " ms (" +
-                      std::to_string(sent) + " of " +
-                      std::to_string(bytes.size()) + " bytes sent)");
+      throw Error(kDeviceFailed, port_ + ": write did not finish within " +
+                                     std::to_string(bound.count()) + " ms (" +
+                                     std::to_string(sent) + " of " +
+                                     std::to_string(bytes.size()) +
+                                     " bytes sent)");
     }
     // Waits for room without running events: the caller is in the middle of
     // a frame.

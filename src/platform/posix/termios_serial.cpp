@@ -55,9 +55,9 @@ class FdGuard {
       throw Error(kPortMissing, name + " does not exist" + detail);
     case EBUSY:
     case EWOULDBLOCK:
-      throw Error(kPortInUse,
-                  name + " is already open or in use by another program" +
-                      detail);
+      throw Error(
+          kPortInUse,
+          name + " is already open or in use by another program" + detail);
     default:
       throw Error(kDeviceFailed, name + " cannot be opened" + detail);
   }
@@ -76,8 +76,7 @@ std::unique_ptr<SerialConnection> TermiosSerial::Open(
     int port, const LineSettings& settings, std::function<void()> on_receive) {
   if (port < 1 || port > 255) {
     throw Error(kInvalidPropertyValue,
-                "port number " + std::to_string(port) +
-                    " is outside 1 to 255");
+                "port number " + std::to_string(port) + " is outside 1 to 255");
   }
   const std::string name = "COM" + std::to_string(port);
   const std::string path = DevicePath(port);
@@ -89,8 +88,7 @@ std::unique_ptr<SerialConnection> TermiosSerial::Open(
     ThrowOpenError(errno, name, path);
   }
   if (!isatty(fd.get())) {
-    throw Error(kDeviceFailed,
-                name + " is not a serial device (" + path + ")");
+    throw Error(kDeviceFailed, name + " is not a serial device (" + path + ")");
   }
   ApplyLineSettings(fd.get(), settings, name);
   if (ioctl(fd.get(), TIOCEXCL) != 0) ThrowOpenError(errno, name, path);

@@ -20,7 +20,8 @@ class TermiosSerial : public SerialBackend {
   TermiosSerial& operator=(const TermiosSerial&) = delete;
 
   // The port is held exclusively (TIOCEXCL and an exclusive flock), so a
-  // second opener, here or in another program, gets 8005.
+  // second opener, here or in another program, gets 8005. `on_receive`
+  // runs from the GLib source and must not throw.
   std::unique_ptr<SerialConnection> Open(
       int port, const LineSettings& settings,
       std::function<void()> on_receive) override;
