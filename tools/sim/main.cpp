@@ -1,0 +1,44 @@
+// quorvix-sim: a simulated DMX-Transmitter on a pseudo-terminal, the other
+// end of the driver's serial line for tests, benchmarks and the demo.
+// Options, commands and the log format: usage.h (also printed by --help).
+
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "options.h"
+#include "pseudo_terminal.h"
+#include "simulator.h"
+#include "stop_signals.h"
+#include "usage.h"
+
+int main(int argc, char** argv) {
+  using namespace quorvix::sim;
+  const ParsedOptions parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+  if (!parsed.options) {
+    std::fprintf(stderr, "quorvix-sim: %s\n", parsed.error.c_str());
+    return 2;
+  }
+  const Options& options = *parsed.options;
+  if (options.help) {
+    std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
+    return 0;
+  }
+  try {
+    const StopSignals signals;
+    PseudoTerminal pty;
+    const std::string path = pty.path();
+    std::unique_ptr<DeviceLink> link;
+    if (!options.link.empty()) link = std::make_unique<DeviceLink>(options.link, path);
+    Simulator simulator(std::move(pty), options.log.empty() ? EventLog() : EventLog(options.log));
+    for (const Command& command : options.start) simulator.Execute(command);
+    std::printf("pty %s\n", path.c_str());
+    std::fflush(stdout);
+    return simulator.Run(signals);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "quorvix-sim: %s\n", e.what());
+    return 1;
+  }
+}

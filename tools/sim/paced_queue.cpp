@@ -1,0 +1,49 @@
+#include "paced_queue.h"
+
+#include <algorithm>
+
+namespace quorvix::sim {
+
+void PacedQueue::SetBaud(long baud) {
+  baud_ = baud > 0 ? baud : 0;
+  // Rounded up, so a byte never leaves early.
+  byte_time_ = baud_ > 0 ? nanoseconds((10'000'000'000LL + baud_ - 1) / baud_) : nanoseconds(0);
+}
+
+void PacedQueue::SetSplit(std::optional<nanoseconds> gap) { split_gap_ = gap; }
+
+std::size_t PacedQueue::Push(std::span<const std::uint8_t> bytes, Time now) {
+  if (queue_.empty()) line_free_ = std::max(line_free_, now);
+  const std::size_t room = capacity_ - queue_.size();
+  const std::size_t taken = std::min(room, bytes.size());
+  queue_.insert(queue_.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(taken));
+  return taken;
+}
+
+std::optional<Time> PacedQueue::NextRelease() const {
+  if (queue_.empty()) return std::nullopt;
+  Time at = line_free_ + byte_time_;
+  if (split_gap_) at = std::max(at, last_release_ + *split_gap_);
+  return at;
+}
+
+std::size_t PacedQueue::Due(Time now) const {
+  const auto next = NextRelease();
+  if (!next || *next > now) return 0;
+  if (split_gap_) return 1;
+  if (byte_time_.count() == 0) return queue_.size();
+  const auto carried = static_cast<std::size_t>((now - line_free_) / byte_time_);
+  return std::min(queue_.size(), carried);
+}
+
+void PacedQueue::Release(std::size_t count, Time now) {
+  count = std::min(count, queue_.size());
+  if (count == 0) return;
+  queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(count));
+  line_free_ += byte_time_ * static_cast<long>(count);
+  // Unpaced, or a byte held up by the split gap: the line was idle meanwhile.
+  if (byte_time_.count() == 0 || split_gap_) line_free_ = std::max(line_free_, now);
+  last_release_ = now;
+}
+
+}  // namespace quorvix::sim
