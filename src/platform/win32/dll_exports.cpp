@@ -1,0 +1,63 @@
+// The DLL's entry point and its five exports (see quorvix.def).
+
+#include <windows.h>
+
+#include "platform/win32/class_factory.h"
+#include "platform/win32/quorvix_idl.h"
+#include "platform/win32/registration.h"
+#include "platform/win32/server.h"
+
+using quorvix::win32::RegistrationScope;
+
+extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+  switch (reason) {
+    case DLL_PROCESS_ATTACH:
+      quorvix::win32::server::SetInstance(instance);
+      DisableThreadLibraryCalls(instance);
+      break;
+    case DLL_PROCESS_DETACH:
+      quorvix::win32::server::ProcessDetach(reserved != nullptr);
+      break;
+    default:
+      break;
+  }
+  return TRUE;
+}
+
+HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid,
+                                         void** object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  if (!IsEqualCLSID(clsid, CLSID_clsOutputDriver)) {
+    return CLASS_E_CLASSNOTAVAILABLE;
+  }
+  return quorvix::win32::TheClassFactory().QueryInterface(iid, object);
+}
+
+HRESULT STDAPICALLTYPE DllCanUnloadNow() {
+  return quorvix::win32::server::CanUnloadNow();
+}
+
+HRESULT STDAPICALLTYPE DllRegisterServer() {
+  return quorvix::win32::RegisterServer(RegistrationScope::kAllUsers);
+}
+
+HRESULT STDAPICALLTYPE DllUnregisterServer() {
+  return quorvix::win32::UnregisterServer(RegistrationScope::kAllUsers);
+}
+
+// `regsvr32 /n /i:user quorvix.dll` registers for the current user only;
+// any other command line means all users.
+HRESULT STDAPICALLTYPE DllInstall(BOOL install, LPCWSTR command_line) {
+  const bool per_user =
+      command_line &&
+      CompareStringOrdinal(command_line, -1, L"user", -1, TRUE) == CSTR_EQUAL;
+  const RegistrationScope scope =
+      per_user ? RegistrationScope::kCurrentUser : RegistrationScope::kAllUsers;
+  return install ? quorvix::win32::RegisterServer(scope)
+                 : quorvix::win32::UnregisterServer(scope);
+}
+
+}  // extern "C"

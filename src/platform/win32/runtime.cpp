@@ -1,0 +1,16 @@
+#include "platform/win32/runtime.h"
+
+namespace quorvix::win32 {
+
+Runtime::Runtime(HINSTANCE instance)
+    : owner_thread_(GetCurrentThreadId()),
+      events_(instance),
+      serial_(events_, trace_),
+      platform_{events_, serial_, store_, messages_, trace_},
+      module_(platform_) {}
+
+bool Runtime::Idle() const {
+  return !module_.Busy() && events_.RunningTimers() == 0;
+}
+
+}  // namespace quorvix::win32

@@ -1,0 +1,89 @@
+#include "host_context.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::wstring SettingsKey() {
+  return std::wstring(L"Software\\VB and VBA Program Settings\\") + kTitle +
+         L"\\Plugins\\" + kFile;
+}
+
+}  // namespace
+
+IDispatch* HostContext::Create() {
+  CLSID clsid;
+  if (FAILED(CLSIDFromProgID(kProgId, &clsid))) return nullptr;
+  IDispatch* driver = nullptr;
+  if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER,
+                              IID_IDispatch,
+                              reinterpret_cast<void**>(&driver)))) {
+    return nullptr;
+  }
+  return driver;
+}
+
+void HostContext::Pump(DWORD ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= ms) return;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+}
+
+void HostContext::SimCommand(const std::string& line) {
+  std::ofstream out(std::filesystem::path(sim_commands), std::ios::app | std::ios::binary);
+  out << line << '\n';
+}
+
+std::string HostContext::SimLog() {
+  std::ifstream in(std::filesystem::path(sim_log), std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void SetSetting(const wchar_t* key, const wchar_t* value) {
+  HKEY opened = nullptr;
+  RegCreateKeyExW(HKEY_CURRENT_USER, SettingsKey().c_str(), 0, nullptr, 0,
+                  KEY_SET_VALUE, nullptr, &opened, nullptr);
+  RegSetValueExW(opened, key, 0, REG_SZ,
+                 reinterpret_cast<const BYTE*>(value),
+                 static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
+  RegCloseKey(opened);
+}
+
+std::wstring GetSetting(const wchar_t* key) {
+  wchar_t buffer[1024] = {};
+  DWORD size = sizeof buffer - sizeof(wchar_t);
+  DWORD type = 0;
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKey().c_str(), 0,
+                    KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
+    return {};
+  }
+  const LSTATUS status = RegQueryValueExW(
+      opened, key, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+  RegCloseKey(opened);
+  if (status != ERROR_SUCCESS) return {};
+  if (type != REG_SZ) return L"<not text>";
+  return buffer;
+}
+
+void ClearSettings() {
+  RegDeleteTreeW(HKEY_CURRENT_USER, SettingsKey().c_str());
+  RegDeleteKeyW(HKEY_CURRENT_USER, SettingsKey().c_str());
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}

@@ -1,0 +1,44 @@
+#pragma once
+// What every scenario of the Wine test host gets: the checks, the trace
+// and box listeners, the simulator's files, and a few host chores.
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include <string>
+#include <vector>
+
+#include "box_watcher.h"
+#include "checks.h"
+#include "dbwin_listener.h"
+
+inline constexpr wchar_t kBoxTitle[] = L"Quorvix Transmitter Driver";
+inline constexpr wchar_t kProgId[] = L"Quorvix.clsOutputDriver";
+inline constexpr wchar_t kTitle[] = L"Wine Test Host";
+inline constexpr wchar_t kFile[] = L"quorvix.dll";
+
+struct HostContext {
+  Checks& checks;
+  DbwinListener& traces;
+  BoxWatcher& boxes;
+  std::wstring sim_log;       // the simulator's --log file
+  std::wstring sim_commands;  // lines appended here reach its standard input
+  std::wstring sim_port = L"5";
+
+  // A new driver object made through COM by its ProgID, or null.
+  IDispatch* Create();
+  // Runs the thread's messages for `ms` milliseconds, as a host's idle loop.
+  void Pump(DWORD ms);
+  // Sends one command line to the simulator.
+  void SimCommand(const std::string& line);
+  // The simulator's log as it is now.
+  std::string SimLog();
+};
+
+// HKCU\Software\VB and VBA Program Settings\<kTitle>\Plugins\<kFile>.
+void SetSetting(const wchar_t* key, const wchar_t* value);
+// Empty when missing; "<not text>" for other types.
+std::wstring GetSetting(const wchar_t* key);
+void ClearSettings();
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line);

@@ -1,0 +1,5 @@
+#pragma once
+
+#include "host_context.h"
+
+void ScenarioHandshake(HostContext& host);
