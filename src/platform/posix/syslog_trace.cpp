@@ -2,14 +2,12 @@
 
 #include <syslog.h>
 
-#include <mutex>
-
 namespace quorvix {
 
+// No openlog: a plug-in must not replace the host's own syslog ident; the
+// "[Quorvix] " prefix of every line tells them apart.
 void SyslogTrace::Write(std::string_view line) {
-  static std::once_flag opened;
-  std::call_once(opened, [] { openlog("quorvix", LOG_PID, LOG_USER); });
-  syslog(LOG_DEBUG, "%.*s", static_cast<int>(line.size()), line.data());
+  syslog(LOG_USER | LOG_DEBUG, "%.*s", static_cast<int>(line.size()), line.data());
 }
 
 }  // namespace quorvix
