@@ -69,7 +69,9 @@ int RunDemo(const std::string& library_path, const std::string& sim_path, bool s
   if (!session.Enable()) return 1;
 
   Step("Road of one channel value: host -> six-byte frame -> transmitter");
+  session.ShowTrace(true);
   session.SetChannel(5, 200);
+  session.ShowTrace(show_trace);
   session.Pump(100);
   std::cout << "transmitter: " << sim.Command("out 5") << "\n";
 
@@ -89,7 +91,10 @@ int RunDemo(const std::string& library_path, const std::string& sim_path, bool s
 
   Step("Road of one DMX-In change: transmitter input -> poll -> host");
   std::cout << "transmitter: " << sim.Command("in 12 255") << "\n";
-  session.Pump(300);
+  session.ShowTrace(true);
+  session.Pump(60);
+  session.ShowTrace(show_trace);
+  session.Pump(240);
   std::cout << "transmitter: " << sim.Command("in 3 42") << "\n";
   std::cout << "transmitter: " << sim.Command("in 12 0") << "\n";
   session.Pump(300);

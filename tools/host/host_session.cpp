@@ -29,7 +29,7 @@ std::string Visible(std::string_view bytes) {
 
 HostSession::HostSession(PluginLibrary& plugin, std::ostream& out, bool show_trace)
     : plugin_(plugin), out_(out) {
-  plugin_.set_trace(show_trace ? &HostSession::PrintTrace : nullptr, this);
+  ShowTrace(show_trace);
   plugin_.set_message_box(&HostSession::PrintMessage, this);
   driver_ = plugin_.create();
   if (driver_ == nullptr) {
@@ -96,6 +96,14 @@ bool HostSession::PluginName() {
   const char* name = nullptr;
   const int rc = plugin_.PluginName(driver_, &name);
   return Check("PluginName", rc, rc == 0 ? std::string(name) : std::string());
+}
+
+void HostSession::ShowTrace(bool show) {
+  if (show) {
+    plugin_.set_trace(&HostSession::PrintTrace, this);
+  } else {
+    plugin_.set_trace([](void*, const char*) {}, nullptr);
+  }
 }
 
 void HostSession::Pump(int milliseconds) {

@@ -34,6 +34,9 @@ class HostSession {
   bool Term();
   bool PluginName();
 
+  // Whether trace lines are printed from now on.
+  void ShowTrace(bool show);
+
   // Runs the plug-in's events for `milliseconds` (DMX-In reports arrive here).
   void Pump(int milliseconds);
 
