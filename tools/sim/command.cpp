@@ -71,8 +71,7 @@ ParsedCommand ParseHandshakeReply(std::string_view line) {
   // The reply is the rest of the line after one separator, so it may hold
   // blanks of its own.
   const std::size_t start = line.find_first_of(" \t");
-  std::string_view text = start == std::string_view::npos ? "" : line.substr(start + 1);
-  while (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  const std::string_view text = start == std::string_view::npos ? "" : line.substr(start + 1);
   if (text.empty()) return {std::nullopt, "reply-handshake: usage: reply-handshake TEXT|default"};
   if (text == "default") return {command::HandshakeReply{Bytes{'G'}}, {}};
   std::string why;
@@ -84,6 +83,7 @@ ParsedCommand ParseHandshakeReply(std::string_view line) {
 }  // namespace
 
 ParsedCommand ParseCommand(std::string_view line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   const auto words = Words(line);
   if (words.empty() || words[0].front() == '#') return {};
   const std::string_view name = words[0];
