@@ -50,6 +50,7 @@ TEST(Command, MisbehaviourSwitches) {
   EXPECT_FALSE(Parse<command::Split>("split off").gap);
   EXPECT_EQ(Parse<command::Baud>("baud 38400").baud, 38400);
   EXPECT_EQ(Parse<command::Baud>("baud off").baud, 0);
+  EXPECT_EQ(Parse<command::Baud>("baud auto").baud, kFollowPort);
   EXPECT_EQ(Parse<command::Trailer>("trailer aB").byte, 0xAB);
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -155,6 +156,32 @@ TEST(SimProcess, PacedAndSplitRepliesLeaveAsTheLineWouldCarryThem) {
   EXPECT_EQ(std::vector<std::string>(tx.end() - 3, tx.end()),
             (std::vector<std::string>{"tx 00", "tx 00", "tx 00"}))
       << "split replies go out one byte per write";
+}
+
+TEST(SimProcess, AutoBaudFollowsTheSpeedTheDriverSetOnThePort) {
+  const TempDir dir;
+  const std::string log = dir / "sim.log";
+  SimProcess sim({"--log", log});
+  Port port(sim.pty());
+  ASSERT_TRUE(port.open());
+  EXPECT_EQ(sim.Command("baud auto"), "ok baud auto 38400") << "the speed the port starts with";
+  port.SetSpeed(B4800);
+  port.Write({0xFC, 0x00, 0x00, 0x04});
+  EXPECT_EQ(port.Read(5), Bytes(5, 0x00));
+  EXPECT_EQ(sim.Command("quit"), "ok quit");
+  EXPECT_EQ(sim.Wait(), 0);
+  const auto lines = ReadLines(log);
+  EXPECT_EQ(Events(lines, "line-speed"), (std::vector<std::string>{"line-speed 4800"}));
+  const auto reply = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+    return l.find(" reply dmxin ") != std::string::npos;
+  });
+  const auto last_tx = std::find_if(lines.rbegin(), lines.rend(), [](const std::string& l) {
+    return l.find(" tx ") != std::string::npos;
+  });
+  ASSERT_NE(reply, lines.end());
+  ASSERT_NE(last_tx, lines.rend());
+  // 5 bytes of 10 bits at 4800 baud: 10417 us at the least.
+  EXPECT_GE(TimeOf(*last_tx) - TimeOf(*reply), 10'416);
 }
 
 TEST(SimProcess, LinkComesAndGoesWithTheSimulator) {

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -128,6 +129,14 @@ std::vector<std::uint8_t> Port::Read(std::size_t count) {
     bytes.insert(bytes.end(), chunk, chunk + n);
   }
   return bytes;
+}
+
+void Port::SetSpeed(unsigned speed) {
+  termios settings{};
+  ::tcgetattr(fd_, &settings);
+  ::cfsetispeed(&settings, speed);
+  ::cfsetospeed(&settings, speed);
+  ::tcsetattr(fd_, TCSANOW, &settings);
 }
 
 bool Port::Readable() {

@@ -47,6 +47,7 @@ class Port {
   bool open() const { return fd_ >= 0; }
   void Write(const std::vector<std::uint8_t>& bytes);
   std::vector<std::uint8_t> Read(std::size_t count);  // fewer only if the line ends
+  void SetSpeed(unsigned speed);  // a termios B... constant, as a driver does
   bool Readable();  // something is waiting right now
   bool HungUp();    // waits for the line to report a hang-up
 

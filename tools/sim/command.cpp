@@ -131,8 +131,9 @@ ParsedCommand ParseCommand(std::string_view line) {
     return r.Result(Split{gap});
   }
   if (name == "baud") {
-    if (!r.Arity(1, 1, "baud N|off")) return r.Error();
+    if (!r.Arity(1, 1, "baud N|auto|off")) return r.Error();
     if (words[1] == "off") return r.Result(Baud{0});
+    if (words[1] == "auto") return r.Result(Baud{kFollowPort});
     return r.Result(Baud{r.Number(1, "baud rate", 1, kMaxBaud)});
   }
   if (name == "trailer") {

@@ -24,7 +24,7 @@ struct Silent { bool on; };
 struct HandshakeReply { Bytes reply; };
 struct Trailer { std::uint8_t byte; };
 struct Split { std::optional<std::chrono::milliseconds> gap; };  // nullopt: off
-struct Baud { long baud; };                                      // 0: off
+struct Baud { long baud; };  // 0: off, kFollowPort: the speed the driver set on the port
 struct Flood { bool on; };
 struct Vanish {};
 struct Quit {};
@@ -36,6 +36,7 @@ using Command = std::variant<command::SetInput, command::ShowInput, command::Ram
                              command::Baud, command::Flood, command::Vanish, command::Quit>;
 
 inline constexpr std::chrono::milliseconds kDefaultSplitGap{2};
+inline constexpr long kFollowPort = -1;
 
 struct ParsedCommand {
   std::optional<Command> command;  // empty: see error

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <system_error>
+#include <utility>
 
 namespace quorvix::sim {
 namespace {
@@ -40,6 +41,23 @@ PseudoTerminal::PseudoTerminal() {
   path_ = name.data();
   SetFlags(master, O_NONBLOCK);
   SetFlags(slave, O_NONBLOCK);
+}
+
+long PseudoTerminal::Speed() const {
+  static constexpr std::array<std::pair<speed_t, long>, 19> kSpeeds{{
+      {B50, 50},         {B75, 75},         {B110, 110},       {B134, 134},
+      {B150, 150},       {B200, 200},       {B300, 300},       {B600, 600},
+      {B1200, 1200},     {B1800, 1800},     {B2400, 2400},     {B4800, 4800},
+      {B9600, 9600},     {B19200, 19200},   {B38400, 38400},   {B57600, 57600},
+      {B115200, 115200}, {B230400, 230400}, {B460800, 460800},
+  }};
+  termios settings{};
+  if (!slave_.valid() || ::tcgetattr(slave_.get(), &settings) != 0) return 0;
+  const speed_t speed = ::cfgetospeed(&settings);
+  for (const auto& [code, baud] : kSpeeds) {
+    if (code == speed) return baud;
+  }
+  return 0;
 }
 
 void PseudoTerminal::Close() {

@@ -22,6 +22,10 @@ class PseudoTerminal {
   int master() const { return master_.get(); }
   const std::string& path() const { return path_; }
 
+  // The output speed the driver last set on its side, in baud; 0 when the
+  // speed is not one termios names.
+  long Speed() const;
+
   // The device vanishes: the driver's side sees a hang-up.
   void Close();
 

@@ -42,8 +42,18 @@ Simulator::Simulator(PseudoTerminal pty, EventLog log)
 
 // ---- the line ------------------------------------------------------------
 
+void Simulator::FollowPortSpeed(Time now) {
+  if (!follow_port_speed_ || !pty_.open()) return;
+  const long baud = pty_.Speed();
+  if (baud == outgoing_.baud()) return;
+  received_.SetBaud(baud);
+  outgoing_.SetBaud(baud);
+  Log(now, "line-speed " + std::to_string(baud));
+}
+
 void Simulator::ReadMaster(Time now) {
   if (!pty_.open()) return;
+  FollowPortSpeed(now);
   const std::size_t room = kReceivedCapacity - received_.size();
   const std::size_t want = std::min(room, BytesPerSlice(received_, kReadChunk));
   if (want == 0) return;
@@ -135,6 +145,7 @@ void Simulator::Handle(const Event& event, Time now) {
 
 void Simulator::QueueReply(std::string_view kind, const Bytes& bytes, Time now) {
   Log(now, "reply " + std::string(kind) + " " + ToHex(bytes));
+  FollowPortSpeed(now);
   const std::size_t taken = pty_.open() ? outgoing_.Push(bytes, now) : 0;
   if (taken < bytes.size()) {
     stats_.dropped += static_cast<long>(bytes.size() - taken);
@@ -276,9 +287,12 @@ std::string Simulator::Execute(const Command& command) {
     return c->gap ? "ok split on " + number(c->gap->count()) : "ok split off";
   }
   if (const auto* c = std::get_if<Baud>(&command)) {
-    received_.SetBaud(c->baud);
-    outgoing_.SetBaud(c->baud);
-    return c->baud ? "ok baud " + number(c->baud) : "ok baud off";
+    follow_port_speed_ = c->baud == kFollowPort;
+    const long baud = follow_port_speed_ ? pty_.Speed() : c->baud;
+    received_.SetBaud(baud);
+    outgoing_.SetBaud(baud);
+    if (follow_port_speed_) return "ok baud auto " + number(baud);
+    return baud ? "ok baud " + number(baud) : "ok baud off";
   }
   if (const auto* c = std::get_if<Flood>(&command)) {
     flood_ = c->on;

@@ -63,6 +63,7 @@ class Simulator {
   void WriteOut(Time now);
   void ReadInput();
   void RunLine(std::string_view line);
+  void FollowPortSpeed(Time now);
   void ChangeInput(int channel, std::uint8_t value, Time now);
   std::optional<Time> NextWake(Time now) const;
   std::string DumpAnswer() const;
@@ -81,6 +82,7 @@ class Simulator {
   PacedQueue outgoing_;
   std::size_t flood_front_ = 0;  // flood bytes at the front of outgoing_
   bool flood_ = false;
+  bool follow_port_speed_ = false;
   bool write_blocked_ = false;  // the pty had no room for a due byte
   Stats stats_;
   std::string input_buffer_;

@@ -20,7 +20,7 @@ Options:
   --handshake-reply TEXT  answer "c?" with TEXT     (= reply-handshake TEXT)
   --trailer HH            trailing DMX-In byte      (= trailer HH)
   --split                 split replies             (= split on)
-  --baud N                pace the line at N baud   (= baud N)
+  --baud N|auto           pace the line             (= baud N|auto)
   --flood                 start flooding            (= flood on)
   --help                  this text
 
@@ -60,6 +60,9 @@ lines and lines starting with # are ignored without an answer):
                           a reply byte is written, and a received byte taken,
                           no earlier than the line would have carried it
                                                   -> ok baud N | ok baud off
+  baud auto               the same at the speed the driver last set on the
+                          port (checked at each read and reply; 0 = a speed
+                          termios cannot name = unpaced) -> ok baud auto N
   flood on|off            send 55 55 55 ... for as long as the pty takes it
                                                   -> ok flood on|off
   vanish                  close the pseudo-terminal: the device is gone (the
@@ -89,6 +92,7 @@ CLOCK_MONOTONIC in microseconds (comparable with other processes' clocks):
   tx HEX                  reply bytes as written to the line (a reply may be
                           written in several pieces: split, baud, a full pty)
   flood N                 N flood bytes written
+  line-speed N            baud auto: the port's speed changed to N
   input CH VALUE          an input channel changed (in, or a ramp step)
   cmd LINE                a command line as received
   vanish                  the pseudo-terminal was closed
