@@ -1,0 +1,110 @@
+// DMX input end to end: the simulator's input universe changes while the
+// plug-in polls it; what reaches the host is checked against the replies
+// the simulator actually sent.
+
+#include <array>
+#include <random>
+
+#include "plugin_fixture.h"
+#include "sim_log.h"
+
+namespace quorvix::integration {
+namespace {
+
+constexpr int kChannels = 8;
+
+class DMXInTest : public PluginFixture {
+ protected:
+  void StartPolling(int interval_ms) {
+    WriteSettings("Host", "q.so",
+                  "ComSettings=38400,n,8,1\nDMXInActive=True\nDMXInChannels=" +
+                      std::to_string(kChannels) + "\nDMXInInterval=" +
+                      std::to_string(interval_ms) + "\n");
+    sim_ = &StartSim(1);
+    ASSERT_EQ(Init("Host", "q.so"), 0) << plugin_->last_error();
+    ASSERT_EQ(Enable(), 0) << plugin_->last_error();
+    ASSERT_EQ(result_, -1);
+  }
+
+  // What the host must have heard, given the replies the simulator sent:
+  // every value that differs from the one reported before, ascending within
+  // each reply.
+  std::vector<Report> ExpectedReports(std::array<std::uint8_t, kChannels + 1>& reported) {
+    std::vector<Report> expected;
+    for (const Bytes& reply : LoggedBytes(SimLog(1), "reply dmxin")) {
+      EXPECT_EQ(reply.size(), static_cast<std::size_t>(kChannels + 1));
+      for (int channel = 1; channel <= kChannels && channel <= static_cast<int>(reply.size());
+           ++channel) {
+        const std::uint8_t value = reply[channel - 1];
+        if (value != reported[channel]) {
+          expected.push_back({channel, value});
+          reported[channel] = value;
+        }
+      }
+    }
+    return expected;
+  }
+
+  host::SimProcess* sim_ = nullptr;
+};
+
+TEST_F(DMXInTest, EveryPolledChangeReachesTheHostExactlyOnce) {
+  StartPolling(25);
+  std::mt19937 random(99);
+  std::uniform_int_distribution<int> channel(1, kChannels);
+  std::uniform_int_distribution<int> value(0, 255);
+  std::uniform_int_distribution<int> pause(0, 12);
+  for (int i = 0; i < 1000; ++i) {
+    const std::string answer = sim_->Command("in " + std::to_string(channel(random)) + " " +
+                                             std::to_string(value(random)));
+    ASSERT_EQ(answer.rfind("ok", 0), 0u) << answer;
+    Pump(pause(random));
+  }
+  Pump(200);
+  ASSERT_EQ(Disable(), 0);
+
+  std::array<std::uint8_t, kChannels + 1> reported{};
+  const std::vector<Report> expected = ExpectedReports(reported);
+  EXPECT_GT(LoggedBytes(SimLog(1), "reply dmxin").size(), 100u);
+  EXPECT_GT(expected.size(), 500u);
+  EXPECT_EQ(reports_, expected);
+  EXPECT_EQ(CountTrace("[Quorvix] Checking DMX-In..."),
+            LoggedBytes(SimLog(1), "reply dmxin").size());
+}
+
+TEST_F(DMXInTest, AfterDisableAndEnableOnlyWhatChangedMeanwhileIsReported) {
+  StartPolling(25);
+  sim_->Command("in 1 10");
+  sim_->Command("in 2 20");
+  sim_->Command("in 3 30");
+  Pump(150);
+  EXPECT_EQ(reports_, (std::vector<Report>{{1, 10}, {2, 20}, {3, 30}}));
+
+  ASSERT_EQ(Disable(), 0);
+  sim_->Command("in 2 21");
+  sim_->Command("in 3 31");
+  sim_->Command("in 3 30");  // back where it was last reported
+  Pump(150);
+  EXPECT_EQ(reports_.size(), 3u) << "nothing is polled while disabled";
+
+  reports_.clear();
+  ASSERT_EQ(Enable(), 0);
+  Pump(150);
+  EXPECT_EQ(reports_, (std::vector<Report>{{2, 21}}));
+}
+
+TEST_F(DMXInTest, RealSpeedLineStillDeliversEveryChange) {
+  StartPolling(50);
+  ASSERT_EQ(sim_->Command("baud 38400").rfind("ok", 0), 0u);
+  sim_->Command("ramp 4 0 40 10");
+  Pump(700);
+  ASSERT_EQ(Disable(), 0);
+  std::array<std::uint8_t, kChannels + 1> reported{};
+  const std::vector<Report> expected = ExpectedReports(reported);
+  ASSERT_FALSE(expected.empty());
+  EXPECT_EQ(reports_, expected);
+  EXPECT_EQ(reports_.back(), (Report{4, 40}));
+}
+
+}  // namespace
+}  // namespace quorvix::integration
