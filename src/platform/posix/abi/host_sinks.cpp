@@ -1,5 +1,7 @@
 #include "host_sinks.h"
 
+#include <algorithm>
+#include <array>
 #include <string>
 
 namespace quorvix {
@@ -12,6 +14,14 @@ void HostTraceSink::Set(qvx_trace_fn function, void* context) {
 void HostTraceSink::Write(std::string_view line) {
   if (!function_) {
     fallback_.Write(line);
+    return;
+  }
+  // Most lines are short: terminate them on the stack, not the heap.
+  std::array<char, 256> short_line;
+  if (line.size() < short_line.size()) {
+    std::copy(line.begin(), line.end(), short_line.begin());
+    short_line[line.size()] = '\0';
+    function_(context_, short_line.data());
     return;
   }
   const std::string terminated(line);
