@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -144,6 +145,21 @@ TEST_F(EnableTest, EnableWhileReadyHandshakesAgainAndCanLoseTheLink) {
   EXPECT_EQ(fake.serial.writes(), (std::vector<std::string>{"c?"}));
   EXPECT_EQ(fake.serial.open_attempts(), 1);
   EXPECT_FALSE(driver.SetChannel(1, 1));
+}
+
+TEST_F(EnableTest, FloodingTransmitterDoesNotKeepTheHandshakeWaiting) {
+  Init();
+  std::function<void()> flood = [&] {
+    fake.serial.Deliver(std::string(1000, 'x'));
+    fake.events.Post(flood);
+  };
+  fake.events.Post(flood);
+  EXPECT_FALSE(driver.Enable());
+  // Bytes sent in the first pass are noticed in the second; then it ends.
+  EXPECT_EQ(fake.events.sleeps(), 2);
+  EXPECT_EQ(fake.messages.shown(), (std::vector<ShownMessage>{kM2}));
+  for (int i = 0; i < 100; ++i) fake.events.PumpPending();
+  EXPECT_EQ(state().LastRecv.size(), modMain::kLastRecvLimit);
 }
 
 TEST_F(EnableTest, PollTimerStartsOnlyWithDMXInputOn) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,10 @@ struct BadSetting {
   const char* text;
   int number;
 };
+
+void PrintTo(const BadSetting& bad, std::ostream* out) {
+  *out << bad.key << "=\"" << bad.text << "\"";
+}
 
 class InitBadSettingTest : public DriverTest,
                            public ::testing::WithParamInterface<BadSetting> {};
