@@ -40,9 +40,32 @@ void HostContext::Pump(DWORD ms) {
   }
 }
 
-void HostContext::SimCommand(const std::string& line) {
-  std::ofstream out(std::filesystem::path(sim_commands), std::ios::app | std::ios::binary);
-  out << line << '\n';
+bool HostContext::SimCommand(const std::string& line) {
+  const std::string logged = " cmd " + line + "\n";
+  const std::size_t before = CountOf(SimLog(), logged);
+  {
+    std::ofstream out(std::filesystem::path(sim_commands),
+                      std::ios::app | std::ios::binary);
+    out << line << '\n';
+  }
+  return PumpUntil([&] { return CountOf(SimLog(), logged) > before; });
+}
+
+std::vector<std::string> HostContext::SimEvents(const std::string& event) {
+  std::vector<std::string> found;
+  std::istringstream log(SimLog());
+  std::string line;
+  while (std::getline(log, line)) {
+    const std::size_t space = line.find(' ');
+    if (space == std::string::npos) continue;
+    const std::string rest = line.substr(space + 1);
+    if (rest == event) {
+      found.emplace_back();
+    } else if (rest.compare(0, event.size() + 1, event + " ") == 0) {
+      found.push_back(rest.substr(event.size() + 1));
+    }
+  }
+  return found;
 }
 
 std::string HostContext::SimLog() {
@@ -86,4 +109,33 @@ void ClearSettings() {
 
 bool Contains(const std::vector<std::string>& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+std::size_t CountOf(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos;
+       at = text.find(part, at + part.size())) {
+    ++count;
+  }
+  return count;
+}
+
+std::string FromHex(const std::string& hex) {
+  std::string bytes;
+  std::istringstream in(hex);
+  std::string pair;
+  while (in >> pair) {
+    bytes.push_back(static_cast<char>(std::stoi(pair, nullptr, 16)));
+  }
+  return bytes;
+}
+
+std::wstring Widen(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(),
+                                       static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                      out.data(), size);
+  return out;
 }

@@ -4,7 +4,15 @@
 
 const std::map<std::wstring, Scenario>& Scenarios() {
   static const std::map<std::wstring, Scenario> scenarios = {
-      {L"handshake", ScenarioHandshake},
+      {L"link", ScenarioLink},
+      {L"boxes", ScenarioBoxes},
+      {L"dispatch", ScenarioDispatch},
+      {L"settings", ScenarioSettings},
+      {L"objects", ScenarioObjects},
+      {L"unload", ScenarioUnload},
+      {L"unregistered", ScenarioUnregistered},
+      {L"dmxin", ScenarioDmxIn},
+      {L"script-helper", ScenarioScriptHelper},
   };
   return scenarios;
 }

@@ -1,0 +1,285 @@
+#!/usr/bin/env bash
+# Tests of the Windows plug-in under Wine. Builds nothing: give it the two
+# Windows build folders (mingw-x86_64 and mingw-i686 toolchains, target all)
+# and the Linux quorvix-sim.
+#
+#   tests/wine/run.sh <win64 build dir> <win32 build dir> <quorvix-sim>
+#
+# Needs: wine wine64 xvfb (without wine32) and the mingw-w64 binutils for the
+# checks of the DLLs. Every Wine step runs in one fresh 64-bit prefix, one
+# after the other, each under a timeout. Ends with "N passed, M failed" and
+# exits non-zero when a step failed.
+set -u
+
+if [ $# -ne 3 ]; then
+  echo "usage: $0 <win64 build dir> <win32 build dir> <quorvix-sim>" >&2
+  exit 2
+fi
+win64=$(cd "$1" && pwd) || exit 2
+win32=$(cd "$2" && pwd) || exit 2
+sim=$(cd "$(dirname "$3")" && pwd)/$(basename "$3")
+here=$(cd "$(dirname "$0")" && pwd)
+for file in "$win64/quorvix.dll" "$win64/quorvix_wine_host.exe" \
+            "$win32/quorvix.dll" "$sim"; do
+  [ -f "$file" ] || { echo "missing: $file" >&2; exit 2; }
+done
+
+work=$(mktemp -d /tmp/quorvix-wine.XXXXXX)
+passed=0
+failed=0
+xvfb_pid=
+sim_pid=
+feeder_pid=
+watcher_pid=
+
+pass() { passed=$((passed + 1)); echo "PASS $1"; }
+fail() { failed=$((failed + 1)); echo "FAIL $1"; }
+
+stop_sim() {
+  [ -n "$feeder_pid" ] && kill "$feeder_pid" 2>/dev/null
+  [ -n "$sim_pid" ] && { kill "$sim_pid" 2>/dev/null; wait "$sim_pid" 2>/dev/null; }
+  feeder_pid=
+  sim_pid=
+}
+
+cleanup() {
+  stop_sim
+  [ -n "$watcher_pid" ] && kill "$watcher_pid" 2>/dev/null
+  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+    timeout 30 wineserver -k >/dev/null 2>&1
+  fi
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+# --- The DLLs as files -------------------------------------------------------
+
+check_dll() {  # name dll objdump windres format
+  local name=$1 dll=$2 objdump=$3 windres=$4 format=$5
+  local dump
+  dump=$("$objdump" -p "$dll") || { fail "$name: objdump reads it"; return; }
+  if "$objdump" -f "$dll" | grep -q "file format $format"; then
+    pass "$name: is $format"
+  else
+    fail "$name: is $format"
+  fi
+  local exports
+  exports=$(printf '%s\n' "$dump" |
+    sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
+    sed -n 's/^[[:space:]]*\[ *[0-9]*\] //p' | sort | tr '\n' ' ')
+  if [ "$exports" = "DllCanUnloadNow DllGetClassObject DllInstall DllRegisterServer DllUnregisterServer " ]; then
+    pass "$name: exports the five undecorated Dll names and nothing else"
+  else
+    fail "$name: exports are [$exports]"
+  fi
+  local imports others
+  imports=$(printf '%s\n' "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' |
+    tr 'A-Z' 'a-z' | sort -u | tr '\n' ' ')
+  others=$(printf '%s\n' $imports |
+    grep -v -x -E 'kernel32.dll|user32.dll|advapi32.dll|ole32.dll|oleaut32.dll|msvcrt.dll' |
+    tr '\n' ' ')
+  if [ -z "$others" ] && [ -n "$imports" ]; then
+    pass "$name: imports only system DLLs ($imports)"
+  else
+    fail "$name: imports non-system DLLs: $others"
+  fi
+  if "$windres" -i "$dll" -O rc 2>/dev/null | grep -q '^1 "TYPELIB"'; then
+    pass "$name: carries resource 1 TYPELIB"
+  else
+    fail "$name: carries resource 1 TYPELIB"
+  fi
+}
+
+check_dll "64-bit DLL" "$win64/quorvix.dll" x86_64-w64-mingw32-objdump \
+  x86_64-w64-mingw32-windres pei-x86-64
+check_dll "32-bit DLL" "$win32/quorvix.dll" i686-w64-mingw32-objdump \
+  i686-w64-mingw32-windres pei-i386
+
+# --- One fresh prefix, with a display before its first process ----------------
+
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+export WINEPREFIX=$work/prefix
+
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 \
+  3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+if [ ! -s "$work/display" ]; then
+  fail "Xvfb starts"; echo "$passed passed, $failed failed"; exit 1
+fi
+export DISPLAY=:$(head -n1 "$work/display")
+
+if timeout 600 wineboot -i >"$work/wineboot.log" 2>&1 &&
+   timeout 120 wineserver -w; then
+  pass "fresh 64-bit Wine prefix"
+else
+  fail "fresh 64-bit Wine prefix"; cat "$work/wineboot.log"
+  echo "$passed passed, $failed failed"; exit 1
+fi
+
+bin=$work/bin
+mkdir -p "$bin"
+cp "$win64/quorvix.dll" "$win64/quorvix_wine_host.exe" "$here/client.vbs" "$bin/"
+dll=$(winpath "$bin/quorvix.dll")
+host=$bin/quorvix_wine_host.exe
+export QUORVIX_DLL=$dll
+
+wine_step() {  # name timeout command...: runs a Wine command, output kept
+  local name=$1 limit=$2
+  shift 2
+  timeout "$limit" "$@" >"$work/step.out" 2>&1
+  local status=$?
+  tr -d '\r' <"$work/step.out" >"$work/step.txt"
+  return $status
+}
+
+reg_query() { timeout 60 wine reg query "$@" 2>/dev/null | tr -d '\r'; }
+reg_exists() { timeout 60 wine reg query "$1" >/dev/null 2>&1; }
+
+# --- The simulated transmitter on COM5 -----------------------------------------
+
+start_sim() {  # name
+  local dir=$work/sim-$1
+  mkdir -p "$dir"
+  : >"$dir/commands"
+  mkfifo "$dir/input"
+  rm -f "$WINEPREFIX/dosdevices/com5"
+  tail -n +1 -f "$dir/commands" >"$dir/input" &
+  feeder_pid=$!
+  "$sim" --link "$WINEPREFIX/dosdevices/com5" --log "$dir/log" \
+    <"$dir/input" >"$dir/out" 2>&1 &
+  sim_pid=$!
+  for _ in $(seq 100); do [ -L "$WINEPREFIX/dosdevices/com5" ] && break; sleep 0.05; done
+  sim_log=$(winpath "$dir/log")
+  sim_commands=$(winpath "$dir/commands")
+  [ -L "$WINEPREFIX/dosdevices/com5" ]
+}
+
+run_scenario() {  # scenario
+  if ! start_sim "$1"; then
+    fail "host $1: simulator on COM5"; return
+  fi
+  wine_step "$1" 300 wine "$host" "$1" "$sim_log" "$sim_commands"
+  local status=$?
+  stop_sim
+  sed "s/^/    /" "$work/step.txt"
+  if [ $status -eq 0 ] && grep -q '^[0-9]* passed, 0 failed$' "$work/step.txt"; then
+    pass "host $1: $(tail -n1 "$work/step.txt")"
+  else
+    fail "host $1 (exit $status)"
+  fi
+}
+
+# --- Per-user registration writes and removes only its own keys ----------------
+
+clsid='{38398B92-E04C-4725-AC17-5BA1348878A6}'
+user_classes='HKCU\Software\Classes'
+if wine_step user-register 120 wine regsvr32 /s /n /i:user "$dll" &&
+   reg_query "$user_classes\\CLSID\\$clsid\\InprocServer32" | grep -q Apartment &&
+   reg_query "$user_classes\\Quorvix.clsOutputDriver\\CLSID" | grep -q "$clsid"; then
+  pass "regsvr32 /n /i:user registers under HKCU\\Software\\Classes"
+else
+  fail "regsvr32 /n /i:user registers under HKCU\\Software\\Classes"
+fi
+if wine_step user-unregister 120 wine regsvr32 /s /u /n /i:user "$dll" &&
+   ! reg_exists "$user_classes\\CLSID\\$clsid" &&
+   ! reg_exists "$user_classes\\Quorvix.clsOutputDriver" &&
+   ! reg_exists "HKCR\\CLSID\\$clsid" &&
+   ! reg_exists 'HKCR\TypeLib\{B71DC130-1DC8-4041-B8B9-C061E543A4F1}'; then
+  pass "regsvr32 /u /n /i:user removes what it added"
+else
+  fail "regsvr32 /u /n /i:user removes what it added"
+fi
+
+# --- Registration for all users ---------------------------------------------------
+
+if wine_step register 120 wine regsvr32 /s "$dll" &&
+   reg_query "HKCR\\CLSID\\$clsid\\InprocServer32" | grep -q 'ThreadingModel.*Apartment' &&
+   reg_query "HKCR\\Quorvix.clsOutputDriver\\CLSID" | grep -q "$clsid" &&
+   reg_query 'HKCR\TypeLib\{B71DC130-1DC8-4041-B8B9-C061E543A4F1}\1.0\0\win64' | grep -q quorvix.dll; then
+  pass "wine regsvr32 registers class, ProgID and type library"
+else
+  fail "wine regsvr32 registers class, ProgID and type library"
+  cat "$work/step.txt"
+fi
+
+# --- The VBScript client, with a box watcher beside it ---------------------------
+
+script_key='HKCU\Software\VB and VBA Program Settings\Wine Script Host\Plugins\quorvix.dll'
+timeout 60 wine reg add "$script_key" /v ComPort /t REG_SZ /d 5 /f >/dev/null 2>&1
+timeout 60 wine reg add "$script_key" /v ComSettings /t REG_SZ /d 38400,n,8,1 /f >/dev/null 2>&1
+if start_sim script; then
+  boxes=$work/script-boxes.log
+  : >"$boxes"
+  timeout 300 wine "$host" watch-boxes "$(winpath "$boxes")" \
+    "$(winpath "$work/script-done")" >/dev/null 2>&1 &
+  watcher_pid=$!
+  wine_step cscript 300 wine cscript "$(winpath "$bin/client.vbs")"
+  status=$?
+  touch "$work/script-done"
+  wait "$watcher_pid" 2>/dev/null
+  watcher_pid=
+  stop_sim
+  sed "s/^/    /" "$work/step.txt"
+  if [ $status -eq 0 ] && grep -q '^[0-9]* passed, 0 failed$' "$work/step.txt"; then
+    pass "cscript client: $(tail -n1 "$work/step.txt")"
+  else
+    fail "cscript client (exit $status; a missing last line is a script error)"
+  fi
+  if [ ! -s "$boxes" ]; then
+    pass "cscript client: no message box at 38400 baud"
+  else
+    fail "cscript client: boxes shown: $(cat "$boxes")"
+  fi
+else
+  fail "cscript client: simulator on COM5"
+fi
+
+# --- The Win32 test host -------------------------------------------------------------
+
+# A port that cannot be opened (a folder): what a port in use looks like.
+mkdir -p "$work/not-a-port"
+ln -sfn "$work/not-a-port" "$WINEPREFIX/dosdevices/com7"
+
+for scenario in link boxes dispatch; do
+  run_scenario "$scenario"
+done
+
+run_scenario settings
+settings_key='HKCU\Software\VB and VBA Program Settings\Wine Test Host\Plugins\quorvix.dll'
+settings=$(reg_query "$settings_key")
+if printf '%s\n' "$settings" | grep -q -E 'ComPort +REG_SZ +5$' &&
+   printf '%s\n' "$settings" | grep -q -E 'ComSettings +REG_SZ +38400,n,8,1$' &&
+   printf '%s\n' "$settings" | grep -q -E 'DMXInActive +REG_SZ +False$' &&
+   printf '%s\n' "$settings" | grep -q -E 'DMXInChannels +REG_SZ +33$' &&
+   printf '%s\n' "$settings" | grep -q -E 'DMXInInterval +REG_SZ +50$'; then
+  pass "wine reg query reads the settings Term wrote"
+else
+  fail "wine reg query reads the settings Term wrote"
+  printf '%s\n' "$settings"
+fi
+
+for scenario in objects dmxin script-helper unload; do
+  run_scenario "$scenario"
+done
+
+
+# --- Unregistration ------------------------------------------------------------------
+
+if wine_step unregister 120 wine regsvr32 /s /u "$dll" &&
+   ! reg_exists 'HKCR\Quorvix.clsOutputDriver' &&
+   ! reg_exists "HKCR\\CLSID\\$clsid"; then
+  pass "wine regsvr32 /u removes class and ProgID"
+else
+  fail "wine regsvr32 /u removes class and ProgID"
+fi
+run_scenario unregistered
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,141 @@
+#include "script_helper.h"
+
+#include <cstdio>
+
+namespace {
+
+// {B54F3741-5B07-11cf-A4B0-00AA004A55E8}
+constexpr CLSID kVBScript = {0xb54f3741, 0x5b07, 0x11cf,
+                             {0xa4, 0xb0, 0x00, 0xaa, 0x00, 0x4a, 0x55, 0xe8}};
+
+class Site final : public IActiveScriptSite {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (IsEqualIID(iid, IID_IUnknown) ||
+        IsEqualIID(iid, __uuidof(IActiveScriptSite))) {
+      *object = static_cast<IActiveScriptSite*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE GetLCID(LCID* locale) override {
+    *locale = LOCALE_USER_DEFAULT;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetItemInfo(LPCOLESTR, DWORD, IUnknown**,
+                                        ITypeInfo**) override {
+    return TYPE_E_ELEMENTNOTFOUND;
+  }
+  HRESULT STDMETHODCALLTYPE GetDocVersionString(BSTR*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE OnScriptTerminate(const VARIANT*,
+                                              const EXCEPINFO*) override {
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE OnStateChange(SCRIPTSTATE) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnScriptError(IActiveScriptError* error) override {
+    EXCEPINFO info{};
+    error->GetExceptionInfo(&info);
+    std::fwprintf(stderr, L"script error: %ls\n",
+                  info.bstrDescription ? info.bstrDescription : L"?");
+    SysFreeString(info.bstrSource);
+    SysFreeString(info.bstrDescription);
+    SysFreeString(info.bstrHelpFile);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE OnEnterScript() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnLeaveScript() override { return S_OK; }
+
+ private:
+  ULONG references_ = 1;
+};
+
+HRESULT GetProperty(IDispatch* object, const wchar_t* name, VARIANT* value) {
+  DISPID id = DISPID_UNKNOWN;
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  HRESULT result =
+      object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  if (FAILED(result)) return result;
+  DISPPARAMS none{};
+  return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT,
+                        DISPATCH_PROPERTYGET, &none, value, nullptr, nullptr);
+}
+
+}  // namespace
+
+ScriptHelper::ScriptHelper(const wchar_t* script, const wchar_t* variable) {
+  HRESULT result =
+      CoCreateInstance(kVBScript, nullptr, CLSCTX_INPROC_SERVER,
+                       __uuidof(IActiveScript), reinterpret_cast<void**>(&engine_));
+  if (FAILED(result)) {
+    error_ = L"no VBScript engine";
+    return;
+  }
+  site_ = new Site;
+  engine_->SetScriptSite(site_);
+  IActiveScriptParse* parse = nullptr;
+  engine_->QueryInterface(__uuidof(IActiveScriptParse),
+                          reinterpret_cast<void**>(&parse));
+  if (!parse) {
+    error_ = L"no IActiveScriptParse";
+    return;
+  }
+  parse->InitNew();
+  result = parse->ParseScriptText(script, nullptr, nullptr, nullptr, 0, 0, 0,
+                                  nullptr, nullptr);
+  parse->Release();
+  engine_->SetScriptState(SCRIPTSTATE_CONNECTED);
+  if (FAILED(result)) {
+    error_ = L"the script does not run";
+    return;
+  }
+  IDispatch* globals = nullptr;
+  engine_->GetScriptDispatch(nullptr, &globals);
+  if (!globals) {
+    error_ = L"no script dispatch";
+    return;
+  }
+  VARIANT value;
+  VariantInit(&value);
+  if (SUCCEEDED(GetProperty(globals, variable, &value)) &&
+      V_VT(&value) == VT_DISPATCH) {
+    object_ = V_DISPATCH(&value);
+    object_->AddRef();
+  } else {
+    error_ = L"the script made no object";
+  }
+  VariantClear(&value);
+  globals->Release();
+}
+
+ScriptHelper::~ScriptHelper() {
+  if (object_) object_->Release();
+  if (engine_) {
+    engine_->Close();
+    engine_->Release();
+  }
+  if (site_) site_->Release();
+}
+
+std::wstring ScriptHelper::Property(const wchar_t* name) const {
+  if (!object_) return {};
+  VARIANT value;
+  VariantInit(&value);
+  std::wstring text;
+  if (SUCCEEDED(GetProperty(object_, name, &value)) &&
+      SUCCEEDED(VariantChangeType(&value, &value, 0, VT_BSTR)) &&
+      V_BSTR(&value)) {
+    text = V_BSTR(&value);
+  }
+  VariantClear(&value);
+  return text;
+}

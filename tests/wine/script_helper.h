@@ -1,0 +1,30 @@
+#pragma once
+// A helper object that is a VBScript `Class` instance, made with the
+// VBScript engine itself (IActiveScript on vbscript.dll), as a script host
+// hands it to Init.
+
+#include <windows.h>
+#include <activscp.h>
+
+#include <string>
+
+class ScriptHelper {
+ public:
+  // Runs `script`, which must leave the object in the global variable
+  // `variable`.
+  ScriptHelper(const wchar_t* script, const wchar_t* variable);
+  ~ScriptHelper();
+  ScriptHelper(const ScriptHelper&) = delete;
+  ScriptHelper& operator=(const ScriptHelper&) = delete;
+
+  IDispatch* object() const { return object_; }
+  // A property of the object, converted to text.
+  std::wstring Property(const wchar_t* name) const;
+  const std::wstring& error() const { return error_; }
+
+ private:
+  IActiveScript* engine_ = nullptr;
+  IActiveScriptSite* site_ = nullptr;
+  IDispatch* object_ = nullptr;
+  std::wstring error_;
+};
