@@ -94,5 +94,22 @@ TEST_F(ReceiveHandlerTest, BufferFillsExactlyToTheLimitAcrossNotifications) {
   EXPECT_EQ(state().LastRecv.substr(65530), "012345");
 }
 
+TEST_F(ReceiveHandlerTest, FailureInsideTheHandlerBecomesOneTraceLine) {
+  fake.trace.SetOnLine([](const std::string& line) {
+    if (line.starts_with(kNowPrefix)) throw Error(kDeviceFailed, "sink broke");
+  });
+  EXPECT_NO_THROW(Arrive("ab"));
+  EXPECT_EQ(state().LastRecv, "ab");
+  ASSERT_EQ(trace().size(), 3u);
+  EXPECT_EQ(trace()[0], "[Quorvix] OnComm: Begin");
+  EXPECT_EQ(trace()[1], std::string(kNowPrefix) + "ab");
+  EXPECT_NE(trace()[2].find("sink broke"), std::string::npos) << trace()[2];
+
+  fake.trace.SetOnLine(nullptr);
+  fake.trace.Clear();
+  Arrive("c");
+  EXPECT_EQ(trace(), LinesFor("abc")) << "the next notification runs normally";
+}
+
 }  // namespace
 }  // namespace quorvix::test
