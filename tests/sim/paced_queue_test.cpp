@@ -94,5 +94,21 @@ TEST(PacedQueue, SwitchingPacingOffReleasesWhatIsWaiting) {
   EXPECT_EQ(queue.Due(kStart + milliseconds(1)), 10u);
 }
 
+TEST(PacedQueue, BatchedLineHandsOverFullBatchesOrTheRestOfABurst) {
+  PacedQueue queue(100);
+  queue.SetBaud(10000);  // 1 ms per byte
+  queue.SetBatch(4);
+  const std::vector<std::uint8_t> bytes(6, 0x55);
+  queue.Push(bytes, kStart);
+  EXPECT_EQ(queue.Due(kStart + milliseconds(3)), 0u) << "three bytes do not fill a batch";
+  EXPECT_EQ(queue.NextRelease(), kStart + milliseconds(4));
+  EXPECT_EQ(queue.Due(kStart + milliseconds(4)), 4u);
+  queue.Release(4, kStart + milliseconds(4));
+  // The last two bytes are the whole rest: they leave once carried.
+  EXPECT_EQ(queue.NextRelease(), kStart + milliseconds(6));
+  EXPECT_EQ(queue.Due(kStart + milliseconds(5)), 0u);
+  EXPECT_EQ(queue.Due(kStart + milliseconds(6)), 2u);
+}
+
 }  // namespace
 }  // namespace quorvix::sim

@@ -22,7 +22,8 @@ std::size_t PacedQueue::Push(std::span<const std::uint8_t> bytes, Time now) {
 
 std::optional<Time> PacedQueue::NextRelease() const {
   if (queue_.empty()) return std::nullopt;
-  Time at = line_free_ + byte_time_;
+  const std::size_t first = split_gap_ ? 1 : std::min(queue_.size(), batch_);
+  Time at = line_free_ + byte_time_ * static_cast<long>(first);
   if (split_gap_) at = std::max(at, last_release_ + *split_gap_);
   return at;
 }
@@ -33,6 +34,7 @@ std::size_t PacedQueue::Due(Time now) const {
   if (split_gap_) return 1;
   if (byte_time_.count() == 0) return queue_.size();
   const auto carried = static_cast<std::size_t>((now - line_free_) / byte_time_);
+  if (carried < std::min(queue_.size(), batch_)) return 0;
   return std::min(queue_.size(), carried);
 }
 

@@ -29,6 +29,9 @@ class PacedQueue {
   // 0 switches pacing off. Bytes already waiting follow the new rate.
   void SetBaud(long baud);
   void SetSplit(std::optional<nanoseconds> gap);  // nullopt: off
+  // A paced line hands its bytes over like a UART's receive FIFO: `bytes`
+  // at a time, or the rest of a burst, never one wake-up per byte.
+  void SetBatch(std::size_t bytes) { batch_ = bytes > 0 ? bytes : 1; }
   long baud() const { return baud_; }
   bool split() const { return split_gap_.has_value(); }
 
@@ -56,6 +59,7 @@ class PacedQueue {
   long baud_ = 0;
   nanoseconds byte_time_{0};
   std::optional<nanoseconds> split_gap_;
+  std::size_t batch_ = 1;
   std::deque<std::uint8_t> queue_;
   Time line_free_{};      // when the line has carried the last released byte
   Time last_release_{};   // for the split gap

@@ -37,6 +37,8 @@ Simulator::Simulator(PseudoTerminal pty, EventLog log)
       log_(std::move(log)),
       received_(kReceivedCapacity),
       outgoing_(kOutgoingCapacity) {
+  // What the driver's UART would hand over: a 16550 FIFO triggers at 14.
+  outgoing_.SetBatch(14);
   Log(Clock::now(), "start pty " + pty_.path());
 }
 

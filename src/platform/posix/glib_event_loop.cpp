@@ -8,7 +8,10 @@ namespace quorvix {
 namespace {
 
 // Wakes a blocking iteration at its ready time and does nothing else.
-gboolean Expire(GSource*, GSourceFunc, gpointer) { return G_SOURCE_REMOVE; }
+gboolean Expire(GSource* source, GSourceFunc, gpointer) {
+  g_source_set_ready_time(source, -1);
+  return G_SOURCE_CONTINUE;
+}
 
 GSourceFuncs deadline_funcs = {nullptr, nullptr, Expire,
                                nullptr, nullptr, nullptr};
@@ -17,9 +20,17 @@ GSourceFuncs deadline_funcs = {nullptr, nullptr, Expire,
 
 GlibEventLoop::GlibEventLoop(GMainContext* context)
     : context_(g_main_context_ref(
-          context != nullptr ? context : g_main_context_default())) {}
+          context != nullptr ? context : g_main_context_default())),
+      deadline_(g_source_new(&deadline_funcs, sizeof(GSource))) {
+  g_source_set_name(deadline_, "quorvix deadline");
+  g_source_attach(deadline_, context_);
+}
 
-GlibEventLoop::~GlibEventLoop() { g_main_context_unref(context_); }
+GlibEventLoop::~GlibEventLoop() {
+  g_source_destroy(deadline_);
+  g_source_unref(deadline_);
+  g_main_context_unref(context_);
+}
 
 void GlibEventLoop::Passes(int count) {
   for (int pass = 0; pass < count; ++pass) {
@@ -36,17 +47,15 @@ void GlibEventLoop::WaitAndPump(Clock::time_point deadline) {
     PumpPending();
     return;
   }
-  // Measured against GLib's own clock, so the two clocks need not agree.
-  GSource* wake = g_source_new(&deadline_funcs, sizeof(GSource));
-  g_source_set_name(wake, "quorvix deadline");
-  g_source_set_ready_time(wake, g_get_monotonic_time() + remaining.count());
-  g_source_attach(wake, context_);
-  // A blocking iteration may also end on a bare wake-up of the context (one
-  // is left over from attaching a source, for instance) having run nothing.
+  // Measured against GLib's own clock, so the two clocks need not agree. A
+  // wait nested inside a handler puts the outer wait's deadline back after.
+  const gint64 outer_ready_time = g_source_get_ready_time(deadline_);
+  g_source_set_ready_time(deadline_, g_get_monotonic_time() + remaining.count());
+  // A blocking iteration may also end on a bare wake-up of the context
+  // having run nothing.
   while (!g_main_context_iteration(context_, TRUE) && Clock::now() < deadline) {
   }
-  g_source_destroy(wake);
-  g_source_unref(wake);
+  g_source_set_ready_time(deadline_, outer_ready_time);
   Passes(kMaxPasses - 1);
 }
 

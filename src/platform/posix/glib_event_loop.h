@@ -38,6 +38,9 @@ class GlibEventLoop : public EventLoop {
   void Passes(int count);
 
   GMainContext* context_;
+  // One source that wakes a blocking iteration at a wait's deadline; kept
+  // attached, since attaching a source per wait costs more than the wait.
+  GSource* deadline_;
 };
 
 }  // namespace quorvix

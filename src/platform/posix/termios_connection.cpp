@@ -123,6 +123,8 @@ std::string TermiosConnection::Read() {
     const ssize_t n = read(fd_, chunk.data(), want);
     if (n > 0) {
       received.append(chunk.data(), static_cast<std::size_t>(n));
+      // A short read took all there was: spare the read that says so.
+      if (static_cast<std::size_t>(n) < want) break;
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
