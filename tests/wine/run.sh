@@ -130,14 +130,18 @@ dll=$(winpath "$bin/quorvix.dll")
 host=$bin/quorvix_wine_host.exe
 export QUORVIX_DLL=$dll
 
-wine_step() {  # name timeout command...: runs a Wine command, output kept
-  local name=$1 limit=$2
+wine_step() {  # name timeout command...: runs a Wine command; its standard
+               # output without CRs in step.txt, Wine's own noise in step.err
+  local limit=$2
   shift 2
-  timeout "$limit" "$@" >"$work/step.out" 2>&1
+  timeout "$limit" "$@" >"$work/step.out" 2>"$work/step.err"
   local status=$?
   tr -d '\r' <"$work/step.out" >"$work/step.txt"
   return $status
 }
+
+# The step's own verdict: its last line reads "N passed, 0 failed".
+step_passed() { tail -n1 "$work/step.txt" | grep -q '^[0-9]* passed, 0 failed$'; }
 
 reg_query() { timeout 60 wine reg query "$@" 2>/dev/null | tr -d '\r'; }
 reg_exists() { timeout 60 wine reg query "$1" >/dev/null 2>&1; }
@@ -169,10 +173,11 @@ run_scenario() {  # scenario
   local status=$?
   stop_sim
   sed "s/^/    /" "$work/step.txt"
-  if [ $status -eq 0 ] && grep -q '^[0-9]* passed, 0 failed$' "$work/step.txt"; then
+  if [ $status -eq 0 ] && step_passed; then
     pass "host $1: $(tail -n1 "$work/step.txt")"
   else
     fail "host $1 (exit $status)"
+    sed "s/^/    stderr: /" "$work/step.err" | tail -n 20
   fi
 }
 
@@ -227,7 +232,7 @@ if start_sim script; then
   watcher_pid=
   stop_sim
   sed "s/^/    /" "$work/step.txt"
-  if [ $status -eq 0 ] && grep -q '^[0-9]* passed, 0 failed$' "$work/step.txt"; then
+  if [ $status -eq 0 ] && step_passed; then
     pass "cscript client: $(tail -n1 "$work/step.txt")"
   else
     fail "cscript client (exit $status; a missing last line is a script error)"

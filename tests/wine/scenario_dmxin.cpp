@@ -151,9 +151,9 @@ void ScenarioScriptHelper(HostContext& host) {
       L" \"/\" & TypeName(value) & \";\"\n"
       L"  End Sub\n"
       L"End Class\n"
-      L"Dim reporter\n"
-      L"Set reporter = New Reporter\n",
-      L"reporter");
+      L"Dim helper\n"
+      L"Set helper = New Reporter\n",
+      L"helper");
   if (!checks.Expect(script.object() != nullptr,
                      "the VBScript engine made the Class instance",
                      Utf8(script.error()))) {
@@ -170,13 +170,19 @@ void ScenarioScriptHelper(HostContext& host) {
   Polls(host, 2);
   host.SimCommand("in 3 200");
   host.SimCommand("in 12 7");
-  host.PumpUntil([&] { return !script.Property(L"Seen").empty() &&
-                              script.Property(L"Seen").find(L"12=") !=
-                                  std::wstring::npos; });
+  host.PumpUntil([&] {
+    const std::wstring seen = script.Property(L"Seen");
+    return seen.find(L"3=") != std::wstring::npos &&
+           seen.find(L"12=") != std::wstring::npos;
+  });
   const std::wstring log = script.Property(L"Seen");
+  std::string failures;
+  for (const std::string& line : host.traces.Take()) {
+    if (line.find("failed") != std::string::npos) failures += " / " + line;
+  }
   checks.Expect(log == L"3=200 Long/Byte;12=7 Long/Byte;",
                 "the script class gets each change as Long and Byte",
-                Utf8(log));
+                "\"" + Utf8(log) + "\"" + failures);
   client.Boolean(L"Disable");
   client.Boolean(L"Term");
   driver->Release();

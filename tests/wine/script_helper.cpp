@@ -1,5 +1,7 @@
 #include "script_helper.h"
 
+#include <dispex.h>
+
 #include <cstdio>
 
 namespace {
@@ -59,11 +61,24 @@ class Site final : public IActiveScriptSite {
   ULONG references_ = 1;
 };
 
+// Script objects of Wine's engine answer GetIDsOfNames with E_NOTIMPL and
+// name their members through IDispatchEx only.
 HRESULT GetProperty(IDispatch* object, const wchar_t* name, VARIANT* value) {
   DISPID id = DISPID_UNKNOWN;
   LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
   HRESULT result =
       object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  if (result == E_NOTIMPL) {
+    IDispatchEx* extended = nullptr;
+    if (FAILED(object->QueryInterface(__uuidof(IDispatchEx),
+                                      reinterpret_cast<void**>(&extended)))) {
+      return result;
+    }
+    BSTR bstr_name = SysAllocString(name);
+    result = extended->GetDispID(bstr_name, fdexNameCaseInsensitive, &id);
+    SysFreeString(bstr_name);
+    extended->Release();
+  }
   if (FAILED(result)) return result;
   DISPPARAMS none{};
   return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT,
