@@ -106,5 +106,37 @@ TEST_F(DMXInTest, RealSpeedLineStillDeliversEveryChange) {
   EXPECT_EQ(reports_.back(), (Report{4, 40}));
 }
 
+TEST_F(DMXInTest, HostCallsInsideAReportTakeEffectSafely) {
+  StartPolling(25);
+  // A SetChannel from inside a report does not cut the report loop short.
+  on_report_ = [this](const Report& report) {
+    if (report.channel == 1) {
+      EXPECT_EQ(SetChannel(100, 7), 0);
+    }
+  };
+  sim_->Command("in 1 1");
+  sim_->Command("in 5 5");
+  Pump(150);
+  EXPECT_EQ(reports_, (std::vector<Report>{{1, 1}, {5, 5}}));
+
+  // Term and destroying the driver inside a report: the helper is let go
+  // once, after the call, and nothing is reported afterwards.
+  on_report_ = [this](const Report&) {
+    EXPECT_EQ(Term(), 0);
+    plugin_->destroy(driver_);
+  };
+  sim_->Command("in 2 2");
+  sim_->Command("in 3 3");
+  Pump(150);
+  on_report_ = nullptr;
+  EXPECT_EQ(helper_releases_, 1);
+  EXPECT_EQ(reports_.back(), (Report{2, 2}));
+  const std::size_t reported = reports_.size();
+  sim_->Command("in 4 4");
+  Pump(150);
+  EXPECT_EQ(reports_.size(), reported);
+  driver_ = plugin_->create();
+}
+
 }  // namespace
 }  // namespace quorvix::integration

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -90,7 +91,7 @@ class PluginFixture : public ::testing::Test {
 
   // Each call: the error number (0 on success); results land in result_.
   int Init(const std::string& title, const std::string& file_name, bool with_helper = true) {
-    const qvx_helper helper{this, &PluginFixture::OnInvoke, nullptr};
+    const qvx_helper helper{this, &PluginFixture::OnInvoke, &PluginFixture::OnRelease};
     return plugin_->Init(driver_, title.c_str(), file_name.c_str(),
                          with_helper ? &helper : nullptr, &result_);
   }
@@ -119,6 +120,9 @@ class PluginFixture : public ::testing::Test {
   std::vector<std::string> trace_;
   std::vector<Message> messages_;
   std::vector<Report> reports_;
+  // Runs inside the host's Trova_DMXIn_SetChannel, after the report is kept.
+  std::function<void(const Report&)> on_report_;
+  int helper_releases_ = 0;
 
  private:
   static void OnTrace(void* context, const char* line) {
@@ -130,9 +134,12 @@ class PluginFixture : public ::testing::Test {
   static int OnInvoke(void* context, const char* method, std::int32_t channel,
                       std::uint8_t value) {
     if (std::string(method) != "Trova_DMXIn_SetChannel") return 438;
-    static_cast<PluginFixture*>(context)->reports_.push_back({channel, value});
+    auto* self = static_cast<PluginFixture*>(context);
+    self->reports_.push_back({channel, value});
+    if (self->on_report_) self->on_report_(self->reports_.back());
     return 0;
   }
+  static void OnRelease(void* context) { ++static_cast<PluginFixture*>(context)->helper_releases_; }
 
   std::filesystem::path config_;
   std::vector<std::unique_ptr<host::SimProcess>> sims_;
