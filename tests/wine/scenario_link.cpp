@@ -174,7 +174,26 @@ void ScenarioBoxes(HostContext& host) {
   boxes = BoxesSeen(host, 1);
   host.checks.Expect(boxes.size() == 1 && boxes[0].text == kM2,
                      "the answer G CR shows M2");
+  // A long reply reaches the trace whole (Wine's debug channel would cut it).
+  const std::string long_reply(1500, 'x');
+  host.traces.Take();
+  host.SimCommand("reply-handshake " + long_reply);
+  host.checks.Equal(client.Boolean(L"Enable"), 0,
+                    "Enable with a long answer returns False");
+  BoxesSeen(host, 1);
+  host.checks.Expect(
+      Contains(host.traces.Take(), "[Quorvix] OnComm: LastRecv is now " + long_reply),
+      "a 1500-byte LastRecv is traced whole");
+
+  // A transmitter that never stops talking cannot hold Enable.
   host.SimCommand("reply-handshake default");
+  host.checks.Expect(host.SimCommand("flood on"), "simulator floods");
+  host.checks.Equal(client.Boolean(L"Enable"), 0,
+                    "Enable during a flood ends, with False");
+  boxes = BoxesSeen(host, 1);
+  host.checks.Expect(boxes.size() == 1 && boxes[0].text == kM2,
+                     "a flood shows M2");
+  host.SimCommand("flood off");
   client.Boolean(L"Disable");
 
   // M4: a line below 38400 baud, and Enable still succeeds.
@@ -187,6 +206,29 @@ void ScenarioBoxes(HostContext& host) {
                          boxes[0].icon == L"information",
                      "19200 baud shows M4 with the information icon",
                      boxes.empty() ? "no box" : Utf8(boxes[0].text));
+
+  // A device that vanishes: noticed once, later writes fail with 8020.
+  host.traces.Take();
+  host.checks.Expect(host.SimCommand("vanish"), "the device vanishes");
+  std::size_t noticed = 0;
+  const auto count_notices = [&] {
+    for (const std::string& line : host.traces.Take()) {
+      noticed +=
+          line.find("failed and delivers no more input") != std::string::npos;
+    }
+    return noticed > 0;
+  };
+  host.PumpUntil(count_notices);
+  host.Pump(200);  // a second notice would come now
+  count_notices();
+  host.checks.Equal(noticed, std::size_t{1}, "the failure is traced once");
+  const CallResult vanished = client.Call(L"SetChannel", {Long(1), Long(1)});
+  host.checks.Expect(vanished.result == DISP_E_EXCEPTION &&
+                         vanished.exception.scode ==
+                             MAKE_HRESULT(1, FACILITY_CONTROL, 8020),
+                     "SetChannel on a vanished device is error 8020",
+                     vanished.Description());
+
   client.Boolean(L"Disable");
   client.Boolean(L"Term");
   driver->Release();
