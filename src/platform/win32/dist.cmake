@@ -26,6 +26,9 @@ add_custom_target(dist
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:quorvix_dll> ${dist_dir}/${this_arch}/
   COMMAND ${CMAKE_COMMAND} -E copy ${QUORVIX_OTHER_WIN_BUILD}/quorvix.dll
           ${dist_dir}/${other_arch}/
+  # Debug information stays in the build folders.
+  COMMAND ${CMAKE_STRIP} --strip-debug ${dist_dir}/${this_arch}/quorvix.dll
+          ${dist_dir}/${other_arch}/quorvix.dll
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/REGISTERING.txt
           ${dist_dir}/
   DEPENDS quorvix_dll
