@@ -50,6 +50,9 @@ class PluginFixture : public ::testing::Test {
 
   void TearDown() override {
     if (plugin_) {
+      // The library keeps the helper (this fixture) until Term lets it go.
+      qvx_bool ignored = 0;
+      plugin_->Term(driver_, &ignored);
       plugin_->destroy(driver_);
       plugin_->set_trace(nullptr, nullptr);
       plugin_->set_message_box(nullptr, nullptr);
