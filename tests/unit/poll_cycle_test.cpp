@@ -9,6 +9,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/frames.h"
@@ -442,7 +443,9 @@ TEST_F(PollCycleTest, BeatsThatFallDueDuringTheWaitStartNoNestedTick) {
 
   // A restarted beat is a fresh timer to the loop, which would run it inside
   // the wait; the tick itself must refuse.
+  bool restarted = false;
   fake.serial.SetWriteHook([&](std::string_view) {
+    if (std::exchange(restarted, true)) return;
     fake.events.PostInPump(1, [&] { window().timCheckDMXIn.SetInterval(25); });
   });
   Tick();
