@@ -28,7 +28,7 @@ class TickScope {
 void DMXInPoller::timCheckDMXIn_Timer() {
   const modMain& state = window_.state;
   if (!state.DMXInActive || !state.TransmitterReady) return;
-  if (ticking_) return;
+  if (ticking_ || window_.handshake_waiting) return;
   const TickScope scope(ticking_);
   RunTick();
 }

@@ -24,7 +24,7 @@ class DMXInPoller {
   explicit DMXInPoller(frmMain& window) : window_(window) {}
 
   // The handler of timCheckDMXIn. A tick that falls due while another one
-  // waits is skipped.
+  // or a handshake waits is skipped.
   void timCheckDMXIn_Timer();
 
  private:

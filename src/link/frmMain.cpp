@@ -53,6 +53,15 @@ void OpenWithReport(frmMain& window) {
 }
 
 bool Handshake(frmMain& window) {
+  struct WaitingFlag {
+    explicit WaitingFlag(bool& flag) : flag_(flag), outer_(flag) { flag_ = true; }
+    ~WaitingFlag() { flag_ = outer_; }
+    WaitingFlag(const WaitingFlag&) = delete;
+    WaitingFlag& operator=(const WaitingFlag&) = delete;
+    bool& flag_;
+    bool outer_;
+  } waiting(window.handshake_waiting);
+
   window.state.LastRecv.clear();
   window.comMain.Output(kHandshakeQuery);
   int passes = 0;

@@ -27,6 +27,9 @@ class frmMain {
   modMain& state;
   CommControl comMain;
   Timer timCheckDMXIn;
+  // While a handshake waits, poll ticks stand aside: one would empty
+  // LastRecv under the handshake and wait its own second for each pass.
+  bool handshake_waiting = false;
 
  private:
   void timCheckDMXIn_Timer();

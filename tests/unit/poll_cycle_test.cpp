@@ -237,6 +237,24 @@ TEST_F(PollCycleTest, NothingHappensWhilePollingIsOffOrTheLinkIsNotReady) {
   EXPECT_EQ(state().DMXInPrevious[1], 0);
 }
 
+TEST_F(PollCycleTest, TicksStandAsideWhileASecondEnableWaitsForItsHandshake) {
+  StartPolling(50);
+  TransmitterReplies(50, {InPump(1, Reply(50, {{1, 7}}))});
+
+  // A silent transmitter: the handshake's 201 passes run their course alone.
+  fake.serial.ClearRules();
+  const auto start = fake.events.Now();
+  ASSERT_FALSE(driver.Enable());
+  EXPECT_EQ(fake.events.Now() - start, 2010ms);
+  EXPECT_EQ(fake.serial.written(), "c?");
+  EXPECT_EQ(std::count(trace().begin(), trace().end(), kChecking), 0);
+
+  // A "G" that comes late is not drained away by a tick.
+  TransmitterAnswers({InPump(15, "G")});
+  EXPECT_TRUE(driver.Enable());
+  EXPECT_EQ(std::count(trace().begin(), trace().end(), kChecking), 0);
+}
+
 // A host event handler sends a channel while the reply is on its way.
 TEST_F(PollCycleTest, SetChannelDuringTheWaitLosesTheReplyCollectedSoFar) {
   StartPolling(50);
