@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "host_session.h"
 #include "plugin_library.h"
@@ -39,6 +41,19 @@ class TemporaryFolder {
 
 void Step(const std::string& text) { std::cout << "\n== " << text << "\n"; }
 
+// The simulator's log lines of one kind ("rx", "frame", ...), newest last.
+std::vector<std::string> LogLines(const fs::path& log, const std::string& event) {
+  std::vector<std::string> lines;
+  std::ifstream in(log);
+  for (std::string line; std::getline(in, line);) {
+    const std::size_t space = line.find(' ');
+    if (space != std::string::npos && line.compare(space + 1, event.size() + 1, event + " ") == 0) {
+      lines.push_back(line.substr(space + 1));
+    }
+  }
+  return lines;
+}
+
 void ShowFile(const fs::path& path) {
   std::ifstream in(path);
   std::cout << in.rdbuf();
@@ -57,7 +72,9 @@ int RunDemo(const std::string& library_path, const std::string& sim_path, bool s
                                << "DMXInActive=True\nDMXInChannels=16\nDMXInInterval=50\n";
 
   Step("Starting the simulated DMX-Transmitter; COM1 is linked to its pseudo-terminal");
-  SimProcess sim(sim_path, {"--link", (config.path() / "quorvix" / "ports" / "COM1").string()});
+  const fs::path sim_log = config.path() / "sim.log";
+  SimProcess sim(sim_path, {"--link", (config.path() / "quorvix" / "ports" / "COM1").string(),
+                            "--log", sim_log.string()});
   std::cout << "transmitter on " << sim.pty_path() << "\n";
 
   PluginLibrary plugin(library_path);
@@ -73,7 +90,14 @@ int RunDemo(const std::string& library_path, const std::string& sim_path, bool s
   session.SetChannel(5, 200);
   session.ShowTrace(show_trace);
   session.Pump(100);
-  std::cout << "transmitter: " << sim.Command("out 5") << "\n";
+  for (const std::string& line : LogLines(sim_log, "rx")) {
+    if (line.find("FF 04 00 01 C8 00") != std::string::npos) {
+      std::cout << "transmitter received: " << line << "\n";
+    }
+  }
+  std::cout
+            << "transmitter decoded:  " << LogLines(sim_log, "frame").back() << "\n"
+            << "transmitter: " << sim.Command("out 5") << "\n";
 
   Step("A chase over channels 1 to 8, as the transmitter sees it");
   for (int channel = 1; channel <= 8; ++channel) {
