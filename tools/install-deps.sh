@@ -3,7 +3,7 @@
 # any is missing. Usage: tools/install-deps.sh [linux|windows|all]
 set -euo pipefail
 
-linux_packages=(cmake ninja-build g++ pkg-config libglib2.0-dev
+linux_packages=(cmake ninja-build g++ clang pkg-config libglib2.0-dev
                 libgtest-dev libgmock-dev googletest libbenchmark-dev)
 # wine64 recommends wine32, which must stay out: with it, wine tries the
 # 32-bit loader first, and these machines cannot run 32-bit programs.

@@ -9,6 +9,11 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j2
 (cd build && ctest --output-on-failure -j2)
 
+# The same tree must build warning-free with clang too.
+cmake -S . -B build-clang -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build-clang -j2
+
 # The Windows DLLs, 64- and 32-bit, tested under Wine against the simulator.
 cmake -S . -B build-win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo
