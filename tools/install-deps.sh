@@ -3,8 +3,10 @@
 # any is missing. Usage: tools/install-deps.sh [linux|windows|all]
 set -euo pipefail
 
-linux_packages=(cmake ninja-build g++ clang pkg-config libglib2.0-dev
+linux_packages=(cmake ninja-build g++ pkg-config libglib2.0-dev
                 libgtest-dev libgmock-dev googletest libbenchmark-dev)
+# The tests also build the tree with clang.
+test_packages=(clang)
 # wine64 recommends wine32, which must stay out: with it, wine tries the
 # 32-bit loader first, and these machines cannot run 32-bit programs.
 windows_packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
@@ -13,7 +15,7 @@ windows_packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
 case "${1:-all}" in
   linux) wanted=("${linux_packages[@]}") ;;
   windows) wanted=("${windows_packages[@]}") ;;
-  all) wanted=("${linux_packages[@]}" "${windows_packages[@]}") ;;
+  all) wanted=("${linux_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}") ;;
   *) echo "usage: $0 [linux|windows|all]" >&2; exit 2 ;;
 esac
 
