@@ -65,10 +65,5 @@ TEST(DMXInRequest, IsFcZeroZeroCount) {
   EXPECT_EQ(DMXInRequest(255), Bytes({0xFC, 0x00, 0x00, 0xFF}));
 }
 
-TEST(HandshakeTexts, AreLowercaseQueryAndCapitalG) {
-  EXPECT_EQ(kHandshakeQuery, Bytes({0x63, 0x3F}));
-  EXPECT_EQ(kHandshakeAnswer, "G");
-}
-
 }  // namespace
 }  // namespace quorvix::test
