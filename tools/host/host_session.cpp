@@ -52,6 +52,12 @@ bool HostSession::Check(const char* operation, int rc, const std::string& result
   return true;
 }
 
+bool HostSession::Call(const char* operation, int (*entry_point)(qvx_driver*, qvx_bool*)) {
+  qvx_bool result = 0;
+  const int rc = entry_point(driver_, &result);
+  return Check(operation, rc, Boolean(result));
+}
+
 bool HostSession::Init(const std::string& title, const std::string& file_name) {
   const qvx_helper helper{this, &HostSession::Invoke, &HostSession::Release};
   qvx_bool result = 0;
@@ -59,17 +65,9 @@ bool HostSession::Init(const std::string& title, const std::string& file_name) {
   return Check("Init", rc, Boolean(result));
 }
 
-bool HostSession::Enable() {
-  qvx_bool result = 0;
-  const int rc = plugin_.Enable(driver_, &result);
-  return Check("Enable", rc, Boolean(result));
-}
+bool HostSession::Enable() { return Call("Enable", plugin_.Enable); }
 
-bool HostSession::Disable() {
-  qvx_bool result = 0;
-  const int rc = plugin_.Disable(driver_, &result);
-  return Check("Disable", rc, Boolean(result));
-}
+bool HostSession::Disable() { return Call("Disable", plugin_.Disable); }
 
 bool HostSession::SetChannel(std::int32_t channel, std::int32_t value, bool quiet) {
   qvx_bool result = 0;
@@ -80,17 +78,9 @@ bool HostSession::SetChannel(std::int32_t channel, std::int32_t value, bool quie
   return Check(name.c_str(), rc, Boolean(result));
 }
 
-bool HostSession::Configure() {
-  qvx_bool result = 0;
-  const int rc = plugin_.Configure(driver_, &result);
-  return Check("Configure", rc, Boolean(result));
-}
+bool HostSession::Configure() { return Call("Configure", plugin_.Configure); }
 
-bool HostSession::Term() {
-  qvx_bool result = 0;
-  const int rc = plugin_.Term(driver_, &result);
-  return Check("Term", rc, Boolean(result));
-}
+bool HostSession::Term() { return Call("Term", plugin_.Term); }
 
 bool HostSession::PluginName() {
   const char* name = nullptr;

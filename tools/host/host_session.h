@@ -47,6 +47,8 @@ class HostSession {
 
  private:
   bool Check(const char* operation, int rc, const std::string& result);
+  // The operations without arguments that answer a boolean.
+  bool Call(const char* operation, int (*entry_point)(qvx_driver*, qvx_bool*));
   static int Invoke(void* context, const char* method, std::int32_t channel,
                     std::uint8_t value);
   static void Release(void* context);

@@ -183,14 +183,13 @@ __attribute__((visibility("default"))) int qvx_Init(qvx_driver* d, const char* C
                                                     const char* MyFilename,
                                                     const qvx_helper* TrovaPluginHelper,
                                                     qvx_bool* result) {
-  if (const int rc = quorvix::CheckCall("qvx_Init", d, result)) return rc;
-  if (CallingAppTitle == nullptr || MyFilename == nullptr) {
-    return quorvix::Fail(quorvix::kInvalidArgument,
-                         std::string("qvx_Init: the ") +
-                             (CallingAppTitle == nullptr ? "CallingAppTitle" : "MyFilename") +
-                             " pointer is NULL");
-  }
   return Run("qvx_Init", d, result, [&](quorvix::clsOutputDriver& driver) {
+    if (CallingAppTitle == nullptr || MyFilename == nullptr) {
+      throw quorvix::Error(quorvix::kInvalidArgument,
+                           std::string("qvx_Init: the ") +
+                               (CallingAppTitle == nullptr ? "CallingAppTitle" : "MyFilename") +
+                               " pointer is NULL");
+    }
     std::shared_ptr<quorvix::HostHelper> helper;
     if (TrovaPluginHelper != nullptr) {
       helper = std::make_shared<quorvix::HostHelperAdapter>(*TrovaPluginHelper);
