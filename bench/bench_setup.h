@@ -18,19 +18,27 @@ namespace quorvix::bench {
 
 class BenchSetup {
  public:
-  BenchSetup(const std::string& settings_lines, const std::vector<std::string>& sim_arguments) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quorvix-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  BenchSetup(const std::string& settings_lines,
+             const std::vector<std::string>& sim_arguments) {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "quorvix-bench-XXXXXX")
+            .string();
+    if (mkdtemp(pattern.data()) == nullptr)
+      throw std::runtime_error("mkdtemp failed");
     folder_ = pattern;
     setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
     std::filesystem::create_directories(folder_ / "quorvix");
-    std::ofstream(folder_ / "quorvix" / "Bench.ini") << "[Plugins\\bench]\n" << settings_lines;
-    std::vector<std::string> arguments{"--link", (folder_ / "quorvix" / "ports" / "COM1").string()};
-    arguments.insert(arguments.end(), sim_arguments.begin(), sim_arguments.end());
+    std::ofstream(folder_ / "quorvix" / "Bench.ini") << "[Plugins\\bench]\n"
+                                                     << settings_lines;
+    std::vector<std::string> arguments{
+        "--link", (folder_ / "quorvix" / "ports" / "COM1").string()};
+    arguments.insert(arguments.end(), sim_arguments.begin(),
+                     sim_arguments.end());
     sim = std::make_unique<host::SimProcess>(QUORVIX_SIM, arguments);
     plugin = std::make_unique<host::PluginLibrary>(QUORVIX_LIBRARY);
     plugin->set_trace([](void*, const char*) {}, nullptr);
-    plugin->set_message_box([](void*, int, const char*, const char*) {}, nullptr);
+    plugin->set_message_box([](void*, int, const char*, const char*) {},
+                            nullptr);
   }
 
   ~BenchSetup() {

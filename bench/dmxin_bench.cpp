@@ -31,7 +31,8 @@ struct Watcher {
 
 int Invoke(void* context, const char*, int32_t channel, uint8_t value) {
   auto* watcher = static_cast<Watcher*>(context);
-  if (channel == watcher->channel && value == watcher->value && !watcher->seen) {
+  if (channel == watcher->channel && value == watcher->value &&
+      !watcher->seen) {
     watcher->seen = true;
     watcher->when = Clock::now();
   }
@@ -42,10 +43,12 @@ double ThreadCpuSeconds() {
   rusage usage{};
   getrusage(RUSAGE_THREAD, &usage);
   return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) /
+             1e6;
 }
 
-void PumpFor(const quorvix::host::PluginLibrary& plugin, std::chrono::milliseconds span) {
+void PumpFor(const quorvix::host::PluginLibrary& plugin,
+             std::chrono::milliseconds span) {
   const auto end = Clock::now() + span;
   while (Clock::now() < end) plugin.pump(10);
 }
@@ -54,7 +57,8 @@ void PumpFor(const quorvix::host::PluginLibrary& plugin, std::chrono::millisecon
 
 int main() {
   quorvix::bench::BenchSetup setup(
-      "ComSettings=38400,n,8,1\nDMXInActive=True\nDMXInChannels=50\nDMXInInterval=50\n",
+      "ComSettings=38400,n,8,1\nDMXInActive=True\nDMXInChannels="
+      "50\nDMXInInterval=50\n",
       {"--baud", std::to_string(kBaud)});
   auto& plugin = *setup.plugin;
   Watcher watcher;
@@ -84,7 +88,8 @@ int main() {
       continue;
     }
     latencies_ms.push_back(
-        std::chrono::duration<double, std::milli>(watcher.when - changed_at).count());
+        std::chrono::duration<double, std::milli>(watcher.when - changed_at)
+            .count());
     PumpFor(plugin, std::chrono::milliseconds(phase_ms(random)));
   }
 
@@ -92,7 +97,8 @@ int main() {
   const auto wall_before = Clock::now();
   PumpFor(plugin, std::chrono::seconds(5));
   const double cpu_seconds = ThreadCpuSeconds() - cpu_before;
-  const double wall_seconds = std::chrono::duration<double>(Clock::now() - wall_before).count();
+  const double wall_seconds =
+      std::chrono::duration<double>(Clock::now() - wall_before).count();
 
   plugin.Disable(driver, &result);
   plugin.Term(driver, &result);
@@ -101,16 +107,21 @@ int main() {
   std::sort(latencies_ms.begin(), latencies_ms.end());
   const auto percentile = [&](double p) {
     if (latencies_ms.empty()) return 0.0;
-    const auto index = static_cast<std::size_t>(p * static_cast<double>(latencies_ms.size() - 1));
+    const auto index = static_cast<std::size_t>(
+        p * static_cast<double>(latencies_ms.size() - 1));
     return latencies_ms[index];
   };
   const double line_ms = (4.0 + kChannels + 1) * 10.0 * 1000.0 / kBaud;
   const double target_ms = kIntervalMs + line_ms + 5.0;
-  std::printf("DMX-In latency over %zu changes (%d missed): p50 %.1f ms, p99 %.1f ms "
-              "(target p99 at most %.1f ms = %d ms interval + %.1f ms line time + 5 ms)\n",
-              latencies_ms.size(), missed, percentile(0.50), percentile(0.99), target_ms,
-              kIntervalMs, line_ms);
-  std::printf("Host thread CPU while polling: %.2f %% of one core (target at most 2 %%)\n",
-              100.0 * cpu_seconds / wall_seconds);
+  std::printf(
+      "DMX-In latency over %zu changes (%d missed): p50 %.1f ms, p99 %.1f ms "
+      "(target p99 at most %.1f ms = %d ms interval + %.1f ms line time + 5 "
+      "ms)\n",
+      latencies_ms.size(), missed, percentile(0.50), percentile(0.99),
+      target_ms, kIntervalMs, line_ms);
+  std::printf(
+      "Host thread CPU while polling: %.2f %% of one core (target at most 2 "
+      "%%)\n",
+      100.0 * cpu_seconds / wall_seconds);
   return 0;
 }

@@ -27,7 +27,8 @@ void RawWrite(benchmark::State& state) {
   }
   const unsigned char frame[6] = {0xFF, 0x04, 0x00, 0x01, 0xC8, 0x00};
   for (auto _ : state) {
-    if (write(fd, frame, sizeof frame) != sizeof frame) state.SkipWithError("short write");
+    if (write(fd, frame, sizeof frame) != sizeof frame)
+      state.SkipWithError("short write");
   }
   close(fd);
 }
@@ -45,7 +46,8 @@ void SetChannel(benchmark::State& state) {
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) nanoseconds[run.run_name.function_name] = run.GetAdjustedRealTime();
+    for (const Run& run : runs)
+      nanoseconds[run.run_name.function_name] = run.GetAdjustedRealTime();
     ConsoleReporter::ReportRuns(runs);
   }
   std::map<std::string, double> nanoseconds;
@@ -68,7 +70,8 @@ int main(int argc, char** argv) {
   qvx_bool result = 0;
   if (setup->plugin->Init(driver, "Bench", "bench", nullptr, &result) != 0 ||
       setup->plugin->Enable(driver, &result) != 0 || !result) {
-    std::fprintf(stderr, "cannot enable the driver: %s\n", setup->plugin->last_error());
+    std::fprintf(stderr, "cannot enable the driver: %s\n",
+                 setup->plugin->last_error());
     return 1;
   }
   benchmark::RegisterBenchmark("SetChannel", SetChannel)->MinTime(1.0);
@@ -79,7 +82,9 @@ int main(int argc, char** argv) {
 
   const double raw = raw_reporter.nanoseconds["raw_write_6_bytes"];
   const double driven = driver_reporter.nanoseconds["SetChannel"];
-  std::printf("\nSetChannel %.0f ns, raw write %.0f ns: ratio %.2f (target at most 1.30)\n",
-              driven, raw, driven / raw);
+  std::printf(
+      "\nSetChannel %.0f ns, raw write %.0f ns: ratio %.2f (target at most "
+      "1.30)\n",
+      driven, raw, driven / raw);
   return 0;
 }

@@ -3,7 +3,7 @@
 # any is missing. Usage: tools/install-deps.sh [linux|windows|all]
 set -euo pipefail
 
-linux_packages=(cmake ninja-build g++ pkg-config libglib2.0-dev
+linux_packages=(cmake ninja-build g++ pkg-config python3 libglib2.0-dev
                 libgtest-dev libgmock-dev googletest libbenchmark-dev)
 # The tests also build the tree with clang.
 test_packages=(clang)

@@ -6,7 +6,7 @@
 #include "link/frames.h"
 #include "link/line_settings.h"
 #include "link/messages.h"
-#include "link/trace_line.h"
+#include "platform/trace_line.h"
 
 namespace quorvix {
 
@@ -22,8 +22,9 @@ bool clsOutputDriver::Init(std::string_view calling_app_title,
   MyFilename = std::string(my_filename);
   module_.state().PluginHelper = std::move(helper);
   frmMain& window = module_.MainWindow();
-  ReadSettings(module_.platform().store, AddressFor(CallingAppTitle, MyFilename),
-               module_.state(), window);
+  ReadSettings(module_.platform().store,
+               AddressFor(CallingAppTitle, MyFilename), module_.state(),
+               window);
   Trace("[Quorvix] Init: End");
   return false;
 }
@@ -91,8 +92,9 @@ bool clsOutputDriver::Term() {
   if (window.comMain.PortOpen()) window.comMain.SetPortOpen(false);
   window.timCheckDMXIn.SetEnabled(false);
   module_.state().PluginHelper.reset();
-  WriteSettings(module_.platform().store, AddressFor(CallingAppTitle, MyFilename),
-                module_.state(), window);
+  WriteSettings(module_.platform().store,
+                AddressFor(CallingAppTitle, MyFilename), module_.state(),
+                window);
   Trace("[Quorvix] Term: End");
   return false;
 }

@@ -5,10 +5,10 @@
 
 #include <memory>
 
-#include "core/modMain.h"
 #include "dmxin/poll_cycle.h"
 #include "link/frmMain.h"
 #include "platform/platform.h"
+#include "state/modMain.h"
 
 namespace quorvix {
 

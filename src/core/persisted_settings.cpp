@@ -21,8 +21,9 @@ void ApplyStored(std::string_view key, std::string_view text, Apply&& apply) {
   try {
     apply();
   } catch (const Error& error) {
-    throw Error(error.number(), "Setting \"" + std::string(key) + "\" holds \"" +
-                                    std::string(text) + "\": " + error.what());
+    throw Error(error.number(), "Setting \"" + std::string(key) +
+                                    "\" holds \"" + std::string(text) +
+                                    "\": " + error.what());
   }
 }
 
@@ -30,7 +31,8 @@ void ApplyStored(std::string_view key, std::string_view text, Apply&& apply) {
 
 SettingsAddress AddressFor(std::string_view calling_app_title,
                            std::string_view my_filename) {
-  return {std::string(calling_app_title), "Plugins\\" + std::string(my_filename)};
+  return {std::string(calling_app_title),
+          "Plugins\\" + std::string(my_filename)};
 }
 
 void ReadSettings(SettingsStore& store, const SettingsAddress& address,

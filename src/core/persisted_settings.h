@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "core/modMain.h"
 #include "link/frmMain.h"
 #include "platform/settings_store.h"
+#include "state/modMain.h"
 
 namespace quorvix {
 

@@ -40,8 +40,9 @@ std::optional<ParsedNumber> ParseNumber(std::string_view text) {
   }
   const std::size_t point = text.find('.');
   const std::string_view whole = text.substr(0, point);
-  const std::string_view fraction =
-      point == std::string_view::npos ? std::string_view{} : text.substr(point + 1);
+  const std::string_view fraction = point == std::string_view::npos
+                                        ? std::string_view{}
+                                        : text.substr(point + 1);
   if (whole.empty() && fraction.empty()) return std::nullopt;
   for (const char c : whole) {
     if (!IsDigit(c)) return std::nullopt;
@@ -59,18 +60,21 @@ std::optional<ParsedNumber> ParseNumber(std::string_view text) {
         fraction.substr(1).find_first_not_of('0') != std::string_view::npos;
     const bool round_up = first > '5' || (first == '5' && rest_nonzero) ||
                           (first == '5' && number.magnitude % 2 == 1);
-    if (round_up) number.magnitude = std::min(kSaturation, number.magnitude + 1);
+    if (round_up)
+      number.magnitude = std::min(kSaturation, number.magnitude + 1);
   }
   return number;
 }
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) {
+  return "\"" + std::string(text) + "\"";
+}
 
 [[noreturn]] void ThrowMismatch(std::string_view key, std::string_view text,
                                 std::string_view expected) {
-  throw Error(kTypeMismatch, "Setting " + Quoted(key) + " holds " + Quoted(text) +
-                                 ", which is not " + std::string(expected) +
-                                 " (type mismatch)");
+  throw Error(kTypeMismatch, "Setting " + Quoted(key) + " holds " +
+                                 Quoted(text) + ", which is not " +
+                                 std::string(expected) + " (type mismatch)");
 }
 
 template <typename Integer>

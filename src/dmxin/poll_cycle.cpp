@@ -5,8 +5,8 @@
 #include <string>
 
 #include "link/frames.h"
-#include "link/trace_line.h"
 #include "platform/error.h"
+#include "platform/trace_line.h"
 
 namespace quorvix {
 namespace {
@@ -52,7 +52,8 @@ void DMXInPoller::RunTick() {
   }
   Trace(trace, "[Quorvix] Channels received");
 
-  if (sendable && state.LastRecv.size() >= static_cast<std::size_t>(count) + 1) {
+  if (sendable &&
+      state.LastRecv.size() >= static_cast<std::size_t>(count) + 1) {
     // A copy: a SetChannel made inside a report empties LastRecv.
     const std::string values = state.LastRecv.substr(0, count);
     Report(values);
@@ -72,9 +73,9 @@ bool DMXInPoller::Drain() {
 void DMXInPoller::WaitForReply(std::size_t wanted) {
   EventLoop& events = window_.platform.events;
   const Clock::time_point deadline = events.Now() + kReplyBound;
-  for (int passes = 0; passes < kMaxWaitPasses &&
-                       window_.state.LastRecv.size() < wanted &&
-                       events.Now() < deadline;
+  for (int passes = 0;
+       passes < kMaxWaitPasses && window_.state.LastRecv.size() < wanted &&
+       events.Now() < deadline;
        ++passes) {
     events.WaitAndPump(deadline);
   }

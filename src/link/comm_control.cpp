@@ -14,9 +14,9 @@ CommControl::CommControl(SerialBackend& backend, std::function<void()> on_comm)
 
 void CommControl::SetCommPort(std::int64_t port) {
   if (port < 1 || port > 255) {
-    throw Error(kInvalidPropertyValue,
-                "Invalid port number " + std::to_string(port) +
-                    ": must be 1 to 255");
+    throw Error(
+        kInvalidPropertyValue,
+        "Invalid port number " + std::to_string(port) + ": must be 1 to 255");
   }
   comm_port_ = static_cast<std::int16_t>(port);
 }

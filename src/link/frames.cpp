@@ -12,10 +12,9 @@ std::string ChannelFrame(std::int32_t channel, std::int32_t value) {
                                " cannot be reduced by one (overflow)");
   }
   if (value < 0 || value > 255) {
-    throw Error(kInvalidArgument, "Invalid value " + std::to_string(value) +
-                                      " for channel " +
-                                      std::to_string(channel) +
-                                      ": must be 0 to 255");
+    throw Error(kInvalidArgument,
+                "Invalid value " + std::to_string(value) + " for channel " +
+                    std::to_string(channel) + ": must be 0 to 255");
   }
   const std::int32_t zero_based = channel - 1;
   // Arithmetic shift: channel 0 gives 7F, as the transmitter has always seen.

@@ -3,8 +3,8 @@
 #include "link/frames.h"
 #include "link/handler_guard.h"
 #include "link/messages.h"
-#include "link/trace_line.h"
 #include "platform/error.h"
+#include "platform/trace_line.h"
 
 namespace quorvix {
 namespace {
@@ -32,9 +32,8 @@ void frmMain::comMain_OnComm() {
   RunGuarded(platform.trace, "OnComm", [this] {
     Trace(platform.trace, "[Quorvix] OnComm: Begin");
     state.AppendReceived(comMain.Input());
-    Trace(platform.trace,
-          "[Quorvix] OnComm: LastRecv is now " +
-              state.LastRecv.substr(0, kTracedReceiveBytes));
+    Trace(platform.trace, "[Quorvix] OnComm: LastRecv is now " +
+                              state.LastRecv.substr(0, kTracedReceiveBytes));
     Trace(platform.trace, "[Quorvix] OnComm: End");
   });
 }
@@ -54,7 +53,9 @@ void OpenWithReport(frmMain& window) {
 
 bool Handshake(frmMain& window) {
   struct WaitingFlag {
-    explicit WaitingFlag(bool& flag) : flag_(flag), outer_(flag) { flag_ = true; }
+    explicit WaitingFlag(bool& flag) : flag_(flag), outer_(flag) {
+      flag_ = true;
+    }
     ~WaitingFlag() { flag_ = outer_; }
     WaitingFlag(const WaitingFlag&) = delete;
     WaitingFlag& operator=(const WaitingFlag&) = delete;

@@ -4,10 +4,10 @@
 
 #include <functional>
 
-#include "core/modMain.h"
 #include "link/comm_control.h"
 #include "link/timer.h"
 #include "platform/platform.h"
+#include "state/modMain.h"
 
 namespace quorvix {
 

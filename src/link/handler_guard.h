@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "link/trace_line.h"
+#include "platform/trace_line.h"
 
 namespace quorvix {
 

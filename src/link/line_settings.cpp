@@ -19,8 +19,8 @@ constexpr std::array<std::uint32_t, 17> kBaudRates = {
 
 [[noreturn]] void Refuse(std::string_view text, std::string_view why) {
   throw Error(kInvalidPropertyValue, "Invalid line settings \"" +
-                                         std::string(text) + "\": " +
-                                         std::string(why));
+                                         std::string(text) +
+                                         "\": " + std::string(why));
 }
 
 std::string_view Trim(std::string_view s) {
@@ -42,7 +42,8 @@ std::vector<std::string_view> SplitCommas(std::string_view text) {
 
 bool ParseUnsigned(std::string_view field, std::uint32_t& out) {
   if (field.empty()) return false;
-  const auto [end, ec] = std::from_chars(field.data(), field.data() + field.size(), out);
+  const auto [end, ec] =
+      std::from_chars(field.data(), field.data() + field.size(), out);
   return ec == std::errc() && end == field.data() + field.size();
 }
 
@@ -51,8 +52,9 @@ bool ParseUnsigned(std::string_view field, std::uint32_t& out) {
 LineSettings ParseLineSettings(std::string_view text) {
   const std::vector<std::string_view> fields = SplitCommas(text);
   if (fields.size() != 4) {
-    Refuse(text, "expected baud rate, parity, data bits and stop bits "
-                 "separated by commas");
+    Refuse(text,
+           "expected baud rate, parity, data bits and stop bits "
+           "separated by commas");
   }
   LineSettings settings;
 

@@ -12,9 +12,9 @@ Timer::Timer(EventLoop& loop, std::uint16_t interval_ms,
 
 void Timer::SetInterval(std::int64_t interval_ms) {
   if (interval_ms < 0 || interval_ms > 65535) {
-    throw Error(kInvalidPropertyValue,
-                "Invalid timer interval " + std::to_string(interval_ms) +
-                    ": must be 0 to 65535 milliseconds");
+    throw Error(kInvalidPropertyValue, "Invalid timer interval " +
+                                           std::to_string(interval_ms) +
+                                           ": must be 0 to 65535 milliseconds");
   }
   interval_ = static_cast<std::uint16_t>(interval_ms);
   Restart();

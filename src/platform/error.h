@@ -9,16 +9,17 @@
 namespace quorvix {
 
 enum ErrorNumber : int {
-  kInvalidArgument = 5,        // value outside 0..255, NULL argument, wrong thread
-  kOverflow = 6,               // a number that does not fit its type
-  kTypeMismatch = 13,          // a stored setting that does not convert
-  kStoreFailure = 75,          // the settings store cannot be read or written
-  kNoSuchMethod = 438,         // the host's helper lacks the method called
-  kInvalidPropertyValue = 380, // port number, line settings or interval refused
-  kPortMissing = 8002,         // the port does not exist
-  kPortInUse = 8005,           // already open, or held by another program
-  kPortNotOpen = 8012,         // a write to a closed port
-  kDeviceFailed = 8020,        // the device failed, vanished or timed out
+  kInvalidArgument = 5,  // value outside 0..255, NULL argument, wrong thread
+  kOverflow = 6,         // a number that does not fit its type
+  kTypeMismatch = 13,    // a stored setting that does not convert
+  kStoreFailure = 75,    // the settings store cannot be read or written
+  kNoSuchMethod = 438,   // the host's helper lacks the method called
+  kInvalidPropertyValue =
+      380,               // port number, line settings or interval refused
+  kPortMissing = 8002,   // the port does not exist
+  kPortInUse = 8005,     // already open, or held by another program
+  kPortNotOpen = 8012,   // a write to a closed port
+  kDeviceFailed = 8020,  // the device failed, vanished or timed out
 };
 
 class Error : public std::runtime_error {

@@ -18,8 +18,8 @@ class DMXInTest : public PluginFixture {
   void StartPolling(int interval_ms) {
     WriteSettings("Host", "q.so",
                   "ComSettings=38400,n,8,1\nDMXInActive=True\nDMXInChannels=" +
-                      std::to_string(kChannels) + "\nDMXInInterval=" +
-                      std::to_string(interval_ms) + "\n");
+                      std::to_string(kChannels) +
+                      "\nDMXInInterval=" + std::to_string(interval_ms) + "\n");
     sim_ = &StartSim(1);
     ASSERT_EQ(Init("Host", "q.so"), 0) << plugin_->last_error();
     ASSERT_EQ(Enable(), 0) << plugin_->last_error();
@@ -29,11 +29,13 @@ class DMXInTest : public PluginFixture {
   // What the host must have heard, given the replies the simulator sent:
   // every value that differs from the one reported before, ascending within
   // each reply.
-  std::vector<Report> ExpectedReports(std::array<std::uint8_t, kChannels + 1>& reported) {
+  std::vector<Report> ExpectedReports(
+      std::array<std::uint8_t, kChannels + 1>& reported) {
     std::vector<Report> expected;
     for (const Bytes& reply : LoggedBytes(SimLog(1), "reply dmxin")) {
       EXPECT_EQ(reply.size(), static_cast<std::size_t>(kChannels + 1));
-      for (int channel = 1; channel <= kChannels && channel <= static_cast<int>(reply.size());
+      for (int channel = 1;
+           channel <= kChannels && channel <= static_cast<int>(reply.size());
            ++channel) {
         const std::uint8_t value = reply[channel - 1];
         if (value != reported[channel]) {
@@ -55,8 +57,9 @@ TEST_F(DMXInTest, EveryPolledChangeReachesTheHostExactlyOnce) {
   std::uniform_int_distribution<int> value(0, 255);
   std::uniform_int_distribution<int> pause(0, 12);
   for (int i = 0; i < 1000; ++i) {
-    const std::string answer = sim_->Command("in " + std::to_string(channel(random)) + " " +
-                                             std::to_string(value(random)));
+    const std::string answer =
+        sim_->Command("in " + std::to_string(channel(random)) + " " +
+                      std::to_string(value(random)));
     ASSERT_EQ(answer.rfind("ok", 0), 0u) << answer;
     Pump(pause(random));
   }

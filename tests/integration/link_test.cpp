@@ -23,7 +23,8 @@ const std::string kNotReady = "DMX-Transmitter nicht funktionsbereit!";
 class LinkTest : public PluginFixture {};
 
 TEST_F(LinkTest, TenThousandFramesReachTheTransmitterByteForByte) {
-  WriteSettings("Show Host", "quorvix.so", "ComPort=2\nComSettings=38400,n,8,1\n");
+  WriteSettings("Show Host", "quorvix.so",
+                "ComPort=2\nComSettings=38400,n,8,1\n");
   StartSim(2);
   ASSERT_EQ(Init("Show Host", "quorvix.so"), 0) << plugin_->last_error();
   ASSERT_EQ(Enable(), 0) << plugin_->last_error();
@@ -39,9 +40,12 @@ TEST_F(LinkTest, TenThousandFramesReachTheTransmitterByteForByte) {
     const int v = value(random);
     ASSERT_EQ(SetChannel(c, v), 0) << plugin_->last_error();
     ASSERT_EQ(result_, -1);
-    const Bytes frame{0xFF, static_cast<std::uint8_t>((c - 1) & 0xFF),
-                      static_cast<std::uint8_t>(((c - 1) >> 8) & 0x7F), 0x01,
-                      static_cast<std::uint8_t>(v), 0x00};
+    const Bytes frame{0xFF,
+                      static_cast<std::uint8_t>((c - 1) & 0xFF),
+                      static_cast<std::uint8_t>(((c - 1) >> 8) & 0x7F),
+                      0x01,
+                      static_cast<std::uint8_t>(v),
+                      0x00};
     expected.insert(expected.end(), frame.begin(), frame.end());
   }
   ASSERT_EQ(Disable(), 0);
@@ -50,7 +54,8 @@ TEST_F(LinkTest, TenThousandFramesReachTheTransmitterByteForByte) {
   EXPECT_EQ(result_, 0);
 
   // Closing the port waits for nothing: let the simulator read the rest.
-  for (int i = 0; i < 100 && ReceivedBytes(SimLog(2)).size() < expected.size(); ++i) {
+  for (int i = 0; i < 100 && ReceivedBytes(SimLog(2)).size() < expected.size();
+       ++i) {
     usleep(20000);
   }
   EXPECT_EQ(ReceivedBytes(SimLog(2)), expected);
@@ -101,7 +106,8 @@ TEST_F(LinkTest, MissingPortShowsOpenFailure) {
 
 TEST_F(LinkTest, BusyPortShowsOpenFailure) {
   host::SimProcess& sim = StartSim(1);
-  const int holder = open(sim.pty_path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  const int holder =
+      open(sim.pty_path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
   ASSERT_GE(holder, 0);
   ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
 

@@ -73,16 +73,18 @@ class PluginFixture : public ::testing::Test {
   }
 
   // Starts a simulator behind COM<port>, logging to SimLog(port).
-  host::SimProcess& StartSim(int port, std::vector<std::string> arguments = {}) {
-    arguments.insert(arguments.begin(),
-                     {"--link", PortLink(port).string(), "--log", SimLog(port).string()});
+  host::SimProcess& StartSim(int port,
+                             std::vector<std::string> arguments = {}) {
+    arguments.insert(arguments.begin(), {"--link", PortLink(port).string(),
+                                         "--log", SimLog(port).string()});
     sims_.push_back(std::make_unique<host::SimProcess>(QUORVIX_SIM, arguments));
     return *sims_.back();
   }
 
   void WriteSettings(const std::string& title, const std::string& file_name,
                      const std::string& lines) {
-    std::ofstream(SettingsFile(title)) << "[Plugins\\" << file_name << "]\n" << lines;
+    std::ofstream(SettingsFile(title)) << "[Plugins\\" << file_name << "]\n"
+                                       << lines;
   }
 
   std::string ReadFile(const std::filesystem::path& path) const {
@@ -93,8 +95,10 @@ class PluginFixture : public ::testing::Test {
   }
 
   // Each call: the error number (0 on success); results land in result_.
-  int Init(const std::string& title, const std::string& file_name, bool with_helper = true) {
-    const qvx_helper helper{this, &PluginFixture::OnInvoke, &PluginFixture::OnRelease};
+  int Init(const std::string& title, const std::string& file_name,
+           bool with_helper = true) {
+    const qvx_helper helper{this, &PluginFixture::OnInvoke,
+                            &PluginFixture::OnRelease};
     return plugin_->Init(driver_, title.c_str(), file_name.c_str(),
                          with_helper ? &helper : nullptr, &result_);
   }
@@ -107,7 +111,8 @@ class PluginFixture : public ::testing::Test {
 
   // Runs the plug-in's events for about `milliseconds`.
   void Pump(int milliseconds) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    const auto end = std::chrono::steady_clock::now() +
+                     std::chrono::milliseconds(milliseconds);
     while (std::chrono::steady_clock::now() < end) plugin_->pump(5);
   }
 
@@ -131,8 +136,10 @@ class PluginFixture : public ::testing::Test {
   static void OnTrace(void* context, const char* line) {
     static_cast<PluginFixture*>(context)->trace_.emplace_back(line);
   }
-  static void OnMessage(void* context, int is_error, const char* title, const char* text) {
-    static_cast<PluginFixture*>(context)->messages_.push_back({is_error != 0, title, text});
+  static void OnMessage(void* context, int is_error, const char* title,
+                        const char* text) {
+    static_cast<PluginFixture*>(context)->messages_.push_back(
+        {is_error != 0, title, text});
   }
   static int OnInvoke(void* context, const char* method, std::int32_t channel,
                       std::uint8_t value) {
@@ -142,7 +149,9 @@ class PluginFixture : public ::testing::Test {
     if (self->on_report_) self->on_report_(self->reports_.back());
     return 0;
   }
-  static void OnRelease(void* context) { ++static_cast<PluginFixture*>(context)->helper_releases_; }
+  static void OnRelease(void* context) {
+    ++static_cast<PluginFixture*>(context)->helper_releases_;
+  }
 
   std::filesystem::path config_;
   std::vector<std::unique_ptr<host::SimProcess>> sims_;

@@ -12,7 +12,8 @@ namespace quorvix::integration {
 using Bytes = std::vector<std::uint8_t>;
 
 // The hex bytes that follow "<time> <event> " on every line of that event.
-inline std::vector<Bytes> LoggedBytes(const std::string& log_path, const std::string& event) {
+inline std::vector<Bytes> LoggedBytes(const std::string& log_path,
+                                      const std::string& event) {
   std::vector<Bytes> found;
   std::ifstream log(log_path);
   std::string line;
@@ -37,7 +38,8 @@ inline std::vector<Bytes> LoggedBytes(const std::string& log_path, const std::st
     }
     Bytes bytes;
     std::string hex;
-    while (words >> hex) bytes.push_back(static_cast<std::uint8_t>(std::stoi(hex, nullptr, 16)));
+    while (words >> hex)
+      bytes.push_back(static_cast<std::uint8_t>(std::stoi(hex, nullptr, 16)));
     found.push_back(bytes);
   }
   return found;
@@ -46,7 +48,8 @@ inline std::vector<Bytes> LoggedBytes(const std::string& log_path, const std::st
 // Everything the simulator received, in order, as one byte string.
 inline Bytes ReceivedBytes(const std::string& log_path) {
   Bytes all;
-  for (const Bytes& piece : LoggedBytes(log_path, "rx")) all.insert(all.end(), piece.begin(), piece.end());
+  for (const Bytes& piece : LoggedBytes(log_path, "rx"))
+    all.insert(all.end(), piece.begin(), piece.end());
   return all;
 }
 

@@ -46,7 +46,8 @@ TEST(Command, MisbehaviourSwitches) {
   EXPECT_FALSE(Parse<command::Silent>("silent off").on);
   EXPECT_TRUE(Parse<command::Flood>("flood on").on);
   EXPECT_EQ(Parse<command::Split>("split on").gap, kDefaultSplitGap);
-  EXPECT_EQ(Parse<command::Split>("split on 15").gap, std::chrono::milliseconds(15));
+  EXPECT_EQ(Parse<command::Split>("split on 15").gap,
+            std::chrono::milliseconds(15));
   EXPECT_FALSE(Parse<command::Split>("split off").gap);
   EXPECT_EQ(Parse<command::Baud>("baud 38400").baud, 38400);
   EXPECT_EQ(Parse<command::Baud>("baud off").baud, 0);
@@ -55,29 +56,42 @@ TEST(Command, MisbehaviourSwitches) {
 }
 
 TEST(Command, HandshakeReplyTakesTheRestOfTheLineWithEscapes) {
-  EXPECT_EQ(Parse<command::HandshakeReply>("reply-handshake G\\r").reply, (Bytes{'G', '\r'}));
-  EXPECT_EQ(Parse<command::HandshakeReply>("reply-handshake  a b").reply, (Bytes{' ', 'a', ' ', 'b'}));
-  EXPECT_EQ(Parse<command::HandshakeReply>("reply-handshake \\x00\\xff\\\\\\n\\t\\0").reply,
-            (Bytes{0x00, 0xFF, '\\', '\n', '\t', 0x00}));
-  EXPECT_EQ(Parse<command::HandshakeReply>("reply-handshake default").reply, (Bytes{'G'}));
+  EXPECT_EQ(Parse<command::HandshakeReply>("reply-handshake G\\r").reply,
+            (Bytes{'G', '\r'}));
+  EXPECT_EQ(Parse<command::HandshakeReply>("reply-handshake  a b").reply,
+            (Bytes{' ', 'a', ' ', 'b'}));
+  EXPECT_EQ(
+      Parse<command::HandshakeReply>("reply-handshake \\x00\\xff\\\\\\n\\t\\0")
+          .reply,
+      (Bytes{0x00, 0xFF, '\\', '\n', '\t', 0x00}));
+  EXPECT_EQ(Parse<command::HandshakeReply>("reply-handshake default").reply,
+            (Bytes{'G'}));
   EXPECT_NE(ErrorOf("reply-handshake").find("usage"), std::string::npos);
   EXPECT_NE(ErrorOf("reply-handshake G\\q").find("\\q"), std::string::npos);
-  EXPECT_NE(ErrorOf("reply-handshake \\x4").find("two hex digits"), std::string::npos);
-  EXPECT_NE(ErrorOf("reply-handshake G\\").find("backslash"), std::string::npos);
+  EXPECT_NE(ErrorOf("reply-handshake \\x4").find("two hex digits"),
+            std::string::npos);
+  EXPECT_NE(ErrorOf("reply-handshake G\\").find("backslash"),
+            std::string::npos);
 }
 
 TEST(Command, ErrorsNameTheWordAndWhatWasWrong) {
   EXPECT_EQ(ErrorOf("in 0 5"), "in: channel '0' is not a number from 1 to 512");
-  EXPECT_EQ(ErrorOf("in 513"), "in: channel '513' is not a number from 1 to 512");
-  EXPECT_EQ(ErrorOf("in 1 256"), "in: value '256' is not a number from 0 to 255");
+  EXPECT_EQ(ErrorOf("in 513"),
+            "in: channel '513' is not a number from 1 to 512");
+  EXPECT_EQ(ErrorOf("in 1 256"),
+            "in: value '256' is not a number from 0 to 255");
   EXPECT_EQ(ErrorOf("in 1 -1"), "in: value '-1' is not a number from 0 to 255");
   EXPECT_EQ(ErrorOf("in 1 2x"), "in: value '2x' is not a number from 0 to 255");
   EXPECT_EQ(ErrorOf("in 1 2 3"), "in: usage: in CH [VALUE]");
-  EXPECT_EQ(ErrorOf("ramp 1 0 10 0"), "ramp: step '0' is not a number from 1 to 3600000");
-  EXPECT_EQ(ErrorOf("ramp 1 0 300 5"), "ramp: to '300' is not a number from 0 to 255");
+  EXPECT_EQ(ErrorOf("ramp 1 0 10 0"),
+            "ramp: step '0' is not a number from 1 to 3600000");
+  EXPECT_EQ(ErrorOf("ramp 1 0 300 5"),
+            "ramp: to '300' is not a number from 0 to 255");
   EXPECT_EQ(ErrorOf("silent maybe"), "silent: 'maybe' is neither on nor off");
-  EXPECT_EQ(ErrorOf("split off 5"), "split: usage: split on [GAP_MS] | split off");
-  EXPECT_EQ(ErrorOf("baud 0"), "baud: baud rate '0' is not a number from 1 to 4000000");
+  EXPECT_EQ(ErrorOf("split off 5"),
+            "split: usage: split on [GAP_MS] | split off");
+  EXPECT_EQ(ErrorOf("baud 0"),
+            "baud: baud rate '0' is not a number from 1 to 4000000");
   EXPECT_EQ(ErrorOf("trailer 100"), "trailer: '100' is not two hex digits");
   EXPECT_EQ(ErrorOf("dump 1"), "dump: usage: dump");
   EXPECT_EQ(ErrorOf("hello"), "unknown command 'hello' (try --help)");
@@ -93,15 +107,17 @@ TEST(Command, BlankLinesAndCommentsAreNeitherCommandNorError) {
 
 TEST(Options, StartStateOptionsBecomeCommands) {
   const ParsedOptions parsed =
-      ParseOptions({"--link", "/tmp/x/COM1", "--log", "l.txt", "--silent", "--handshake-reply",
-                    "G\\r", "--split", "--baud", "9600", "--flood", "--trailer", "7F"});
+      ParseOptions({"--link", "/tmp/x/COM1", "--log", "l.txt", "--silent",
+                    "--handshake-reply", "G\\r", "--split", "--baud", "9600",
+                    "--flood", "--trailer", "7F"});
   ASSERT_TRUE(parsed.options) << parsed.error;
   EXPECT_EQ(parsed.options->link, "/tmp/x/COM1");
   EXPECT_EQ(parsed.options->log, "l.txt");
   const auto& start = parsed.options->start;
   ASSERT_EQ(start.size(), 6u);
   EXPECT_TRUE(std::get<command::Silent>(start[0]).on);
-  EXPECT_EQ(std::get<command::HandshakeReply>(start[1]).reply, (Bytes{'G', '\r'}));
+  EXPECT_EQ(std::get<command::HandshakeReply>(start[1]).reply,
+            (Bytes{'G', '\r'}));
   EXPECT_EQ(std::get<command::Split>(start[2]).gap, kDefaultSplitGap);
   EXPECT_EQ(std::get<command::Baud>(start[3]).baud, 9600);
   EXPECT_TRUE(std::get<command::Flood>(start[4]).on);
@@ -112,7 +128,8 @@ TEST(Options, BadOptionsAreNamed) {
   EXPECT_EQ(ParseOptions({"--baud"}).error, "--baud needs a value");
   EXPECT_EQ(ParseOptions({"--baud", "fast"}).error,
             "--baud: baud: baud rate 'fast' is not a number from 1 to 4000000");
-  EXPECT_EQ(ParseOptions({"--verbose"}).error, "unknown option '--verbose' (try --help)");
+  EXPECT_EQ(ParseOptions({"--verbose"}).error,
+            "unknown option '--verbose' (try --help)");
   EXPECT_TRUE(ParseOptions({"--help"}).options->help);
 }
 

@@ -65,7 +65,8 @@ TEST(PacedQueue, SplitReleasesOneByteAtATimeWithTheGap) {
   queue.Release(1, kStart);
   EXPECT_EQ(queue.Due(kStart + milliseconds(4)), 0u);
   EXPECT_EQ(queue.NextRelease(), kStart + milliseconds(5));
-  EXPECT_EQ(queue.Due(kStart + milliseconds(60)), 1u) << "never more than one piece";
+  EXPECT_EQ(queue.Due(kStart + milliseconds(60)), 1u)
+      << "never more than one piece";
 
   // With a line slower than the gap, the line time decides.
   PacedQueue slow(64);
@@ -100,7 +101,8 @@ TEST(PacedQueue, BatchedLineHandsOverFullBatchesOrTheRestOfABurst) {
   queue.SetBatch(4);
   const std::vector<std::uint8_t> bytes(6, 0x55);
   queue.Push(bytes, kStart);
-  EXPECT_EQ(queue.Due(kStart + milliseconds(3)), 0u) << "three bytes do not fill a batch";
+  EXPECT_EQ(queue.Due(kStart + milliseconds(3)), 0u)
+      << "three bytes do not fill a batch";
   EXPECT_EQ(queue.NextRelease(), kStart + milliseconds(4));
   EXPECT_EQ(queue.Due(kStart + milliseconds(4)), 4u);
   queue.Release(4, kStart + milliseconds(4));

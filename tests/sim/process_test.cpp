@@ -23,7 +23,8 @@ using Bytes = std::vector<std::uint8_t>;
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "quorvix-sim-test-XXXXXX").string();
+    std::string pattern =
+        (fs::temp_directory_path() / "quorvix-sim-test-XXXXXX").string();
     path_ = ::mkdtemp(pattern.data());
   }
   ~TempDir() {
@@ -37,18 +38,22 @@ class TempDir {
 };
 
 // The lines of the log whose event (after the time) starts with `prefix`.
-std::vector<std::string> Events(const std::vector<std::string>& log, const std::string& prefix) {
+std::vector<std::string> Events(const std::vector<std::string>& log,
+                                const std::string& prefix) {
   std::vector<std::string> found;
   for (const auto& line : log) {
     const auto space = line.find(' ');
-    if (space != std::string::npos && line.compare(space + 1, prefix.size(), prefix) == 0) {
+    if (space != std::string::npos &&
+        line.compare(space + 1, prefix.size(), prefix) == 0) {
       found.push_back(line.substr(space + 1));
     }
   }
   return found;
 }
 
-long TimeOf(const std::string& line) { return std::stol(line.substr(0, line.find(' '))); }
+long TimeOf(const std::string& line) {
+  return std::stol(line.substr(0, line.find(' ')));
+}
 
 TEST(SimProcess, ServesHandshakeFramesAndDmxInAcrossReopenings) {
   const TempDir dir;
@@ -76,27 +81,34 @@ TEST(SimProcess, ServesHandshakeFramesAndDmxInAcrossReopenings) {
   port.Write({'c', '?'});
   EXPECT_EQ(port.Read(1), (Bytes{'G'}));
   EXPECT_EQ(sim.Command("stats"),
-            "ok stats frames=2 frames-ignored=1 handshakes=2 dmxin-requests=1 info=0 setup=0 "
-            "unknown=0 malformed=0 discarded=0 rx-bytes=20 tx-bytes=5 flood-bytes=0 dropped=0");
+            "ok stats frames=2 frames-ignored=1 handshakes=2 dmxin-requests=1 "
+            "info=0 setup=0 "
+            "unknown=0 malformed=0 discarded=0 rx-bytes=20 tx-bytes=5 "
+            "flood-bytes=0 dropped=0");
   EXPECT_EQ(sim.Command("quit"), "ok quit");
   EXPECT_EQ(sim.Wait(), 0);
 
   const auto lines = ReadLines(log);
-  EXPECT_TRUE(std::is_sorted(lines.begin(), lines.end(),
-                             [](const auto& a, const auto& b) { return TimeOf(a) < TimeOf(b); }));
+  EXPECT_TRUE(std::is_sorted(
+      lines.begin(), lines.end(),
+      [](const auto& a, const auto& b) { return TimeOf(a) < TimeOf(b); }));
   // Reads may join or part the driver's writes; the bytes are what counts.
   std::string received;
   for (const auto& rx : Events(lines, "rx ")) received += rx.substr(2);
-  EXPECT_EQ(received, " 63 3F FF 2B 01 01 80 00 FF 00 02 01 09 00 FC 00 00 02 63 3F");
+  EXPECT_EQ(received,
+            " 63 3F FF 2B 01 01 80 00 FF 00 02 01 09 00 FC 00 00 02 63 3F");
   EXPECT_EQ(Events(lines, "frame"),
             (std::vector<std::string>{"frame 300 128", "frame-ignored 513 9"}));
-  EXPECT_EQ(Events(lines, "dmxin-request"), (std::vector<std::string>{"dmxin-request 2"}));
-  EXPECT_EQ(Events(lines, "reply "), (std::vector<std::string>{"reply handshake 47",
-                                                              "reply dmxin 07 C8 00",
-                                                              "reply handshake 47"}));
+  EXPECT_EQ(Events(lines, "dmxin-request"),
+            (std::vector<std::string>{"dmxin-request 2"}));
+  EXPECT_EQ(
+      Events(lines, "reply "),
+      (std::vector<std::string>{"reply handshake 47", "reply dmxin 07 C8 00",
+                                "reply handshake 47"}));
   EXPECT_EQ(Events(lines, "tx "),
             (std::vector<std::string>{"tx 47", "tx 07 C8 00", "tx 47"}));
-  EXPECT_EQ(Events(lines, "input "), (std::vector<std::string>{"input 1 7", "input 2 200"}));
+  EXPECT_EQ(Events(lines, "input "),
+            (std::vector<std::string>{"input 1 7", "input 2 200"}));
   EXPECT_EQ(Events(lines, "exit"), (std::vector<std::string>{"exit"}));
 }
 
@@ -116,8 +128,10 @@ TEST(SimProcess, MisbehavesAsToldFromOptionsAndCommands) {
   EXPECT_EQ(sim.Command("flood on"), "ok flood on");
   EXPECT_EQ(port.Read(300), Bytes(300, 0x55));
   EXPECT_EQ(sim.Command("flood off"), "ok flood off");
-  EXPECT_EQ(sim.Command("frobnicate"), "error unknown command 'frobnicate' (try --help)");
-  EXPECT_EQ(sim.Command("in 1 256"), "error in: value '256' is not a number from 0 to 255");
+  EXPECT_EQ(sim.Command("frobnicate"),
+            "error unknown command 'frobnicate' (try --help)");
+  EXPECT_EQ(sim.Command("in 1 256"),
+            "error in: value '256' is not a number from 0 to 255");
 }
 
 TEST(SimProcess, PacedAndSplitRepliesLeaveAsTheLineWouldCarryThem) {
@@ -139,14 +153,16 @@ TEST(SimProcess, PacedAndSplitRepliesLeaveAsTheLineWouldCarryThem) {
   EXPECT_EQ(sim.Wait(), 0);
 
   const auto lines = ReadLines(log);
-  const auto first_reply = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
-    return l.find(" reply dmxin ") != std::string::npos;
-  });
+  const auto first_reply =
+      std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+        return l.find(" reply dmxin ") != std::string::npos;
+      });
   ASSERT_NE(first_reply, lines.end());
   // 11 bytes of 10 bits at 9600 baud: the last cannot leave before 11458 us.
   std::vector<std::string> paced_tx;
   long last_paced_tx = 0;
-  for (auto it = first_reply; it != lines.end() && it->find(" cmd baud off") == std::string::npos;
+  for (auto it = first_reply;
+       it != lines.end() && it->find(" cmd baud off") == std::string::npos;
        ++it) {
     if (it->find(" tx ") != std::string::npos) last_paced_tx = TimeOf(*it);
   }
@@ -164,20 +180,23 @@ TEST(SimProcess, AutoBaudFollowsTheSpeedTheDriverSetOnThePort) {
   SimProcess sim({"--log", log});
   Port port(sim.pty());
   ASSERT_TRUE(port.open());
-  EXPECT_EQ(sim.Command("baud auto"), "ok baud auto 38400") << "the speed the port starts with";
+  EXPECT_EQ(sim.Command("baud auto"), "ok baud auto 38400")
+      << "the speed the port starts with";
   port.SetSpeed(B4800);
   port.Write({0xFC, 0x00, 0x00, 0x04});
   EXPECT_EQ(port.Read(5), Bytes(5, 0x00));
   EXPECT_EQ(sim.Command("quit"), "ok quit");
   EXPECT_EQ(sim.Wait(), 0);
   const auto lines = ReadLines(log);
-  EXPECT_EQ(Events(lines, "line-speed"), (std::vector<std::string>{"line-speed 4800"}));
-  const auto reply = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
-    return l.find(" reply dmxin ") != std::string::npos;
-  });
-  const auto last_tx = std::find_if(lines.rbegin(), lines.rend(), [](const std::string& l) {
-    return l.find(" tx ") != std::string::npos;
-  });
+  EXPECT_EQ(Events(lines, "line-speed"),
+            (std::vector<std::string>{"line-speed 4800"}));
+  const auto reply =
+      std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+        return l.find(" reply dmxin ") != std::string::npos;
+      });
+  const auto last_tx = std::find_if(
+      lines.rbegin(), lines.rend(),
+      [](const std::string& l) { return l.find(" tx ") != std::string::npos; });
   ASSERT_NE(reply, lines.end());
   ASSERT_NE(last_tx, lines.rend());
   // 5 bytes of 10 bits at 4800 baud: 10417 us at the least.

@@ -16,7 +16,9 @@ const Time kStart = Time{} + std::chrono::hours(1);
 struct Recorder {
   Changes changes;
   Ramps::Apply apply() {
-    return [this](int channel, std::uint8_t value) { changes.emplace_back(channel, value); };
+    return [this](int channel, std::uint8_t value) {
+      changes.emplace_back(channel, value);
+    };
   }
 };
 

@@ -20,9 +20,11 @@ TEST(Responder, DmxInReplyIsTheFirstNInputChannelsAndTheTrailer) {
   const auto all = responder.ReplyTo(DmxInRequest{255}, input);
   ASSERT_EQ(all->bytes.size(), 256u);
   EXPECT_EQ(all->bytes[254], 0xEE);
-  EXPECT_EQ(all->bytes[255], 0x00) << "channel 256 is never sent; the trailer is";
+  EXPECT_EQ(all->bytes[255], 0x00)
+      << "channel 256 is never sent; the trailer is";
   responder.trailer = 0x5A;
-  EXPECT_EQ(responder.ReplyTo(DmxInRequest{1}, input)->bytes, (Bytes{0x10, 0x5A}));
+  EXPECT_EQ(responder.ReplyTo(DmxInRequest{1}, input)->bytes,
+            (Bytes{0x10, 0x5A}));
 }
 
 TEST(Responder, TextRequestsAndTheHandshake) {
@@ -30,7 +32,8 @@ TEST(Responder, TextRequestsAndTheHandshake) {
   Responder responder;
   EXPECT_EQ(responder.ReplyTo(HandshakeQuery{}, input)->bytes, (Bytes{'G'}));
   responder.handshake_reply = {'G', '\r'};
-  EXPECT_EQ(responder.ReplyTo(HandshakeQuery{}, input)->bytes, (Bytes{'G', '\r'}));
+  EXPECT_EQ(responder.ReplyTo(HandshakeQuery{}, input)->bytes,
+            (Bytes{'G', '\r'}));
   const auto info = responder.ReplyTo(InfoRequest{}, input);
   EXPECT_EQ(info->kind, "info");
   EXPECT_EQ(std::string(info->bytes.begin(), info->bytes.end()), kInfoText);

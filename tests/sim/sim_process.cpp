@@ -78,7 +78,9 @@ std::string SimProcess::ReadLine() {
 
 std::string SimProcess::Command(const std::string& line) {
   const std::string text = line + "\n";
-  if (::write(to_child_, text.data(), text.size()) != static_cast<ssize_t>(text.size())) return "";
+  if (::write(to_child_, text.data(), text.size()) !=
+      static_cast<ssize_t>(text.size()))
+    return "";
   return ReadLine();
 }
 
@@ -97,7 +99,8 @@ int SimProcess::Wait() {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-Port::Port(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {}
+Port::Port(const std::string& path)
+    : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {}
 
 Port::~Port() {
   if (fd_ >= 0) ::close(fd_);
@@ -124,7 +127,8 @@ std::vector<std::uint8_t> Port::Read(std::size_t count) {
     pollfd p{fd_, POLLIN, 0};
     if (::poll(&p, 1, kGuardMs) <= 0) break;
     std::uint8_t chunk[512];
-    const ssize_t n = ::read(fd_, chunk, std::min(sizeof chunk, count - bytes.size()));
+    const ssize_t n =
+        ::read(fd_, chunk, std::min(sizeof chunk, count - bytes.size()));
     if (n <= 0) break;
     bytes.insert(bytes.end(), chunk, chunk + n);
   }

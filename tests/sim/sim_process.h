@@ -22,7 +22,7 @@ class SimProcess {
   // The slave path from the first line ("pty PATH"); empty if it never came.
   const std::string& pty() const { return pty_; }
 
-  std::string ReadLine();                      // "" at end of output
+  std::string ReadLine();                        // "" at end of output
   std::string Command(const std::string& line);  // sends it, returns the answer
   void CloseInput();
   void Signal(int signal);
@@ -46,10 +46,11 @@ class Port {
 
   bool open() const { return fd_ >= 0; }
   void Write(const std::vector<std::uint8_t>& bytes);
-  std::vector<std::uint8_t> Read(std::size_t count);  // fewer only if the line ends
+  std::vector<std::uint8_t> Read(
+      std::size_t count);         // fewer only if the line ends
   void SetSpeed(unsigned speed);  // a termios B... constant, as a driver does
-  bool Readable();  // something is waiting right now
-  bool HungUp();    // waits for the line to report a hang-up
+  bool Readable();                // something is waiting right now
+  bool HungUp();                  // waits for the line to report a hang-up
 
  private:
   int fd_ = -1;

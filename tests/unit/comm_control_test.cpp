@@ -21,7 +21,8 @@ TEST_F(CommControlTest, RefusesPortNumbersOutsideOneTo255) {
   for (const std::int64_t bad : {0, 256, -1, 32768, 70000}) {
     const Error error = Caught([&] { port.SetCommPort(bad); });
     EXPECT_EQ(error.number(), kInvalidPropertyValue) << bad;
-    EXPECT_NE(std::string(error.what()).find(std::to_string(bad)), std::string::npos)
+    EXPECT_NE(std::string(error.what()).find(std::to_string(bad)),
+              std::string::npos)
         << error.what();
     EXPECT_EQ(port.CommPort(), 7);
   }
@@ -33,7 +34,8 @@ TEST_F(CommControlTest, RefusesPortNumbersOutsideOneTo255) {
 
 TEST_F(CommControlTest, RefusesBadSettingsAndKeepsTheOldText) {
   port.SetSettings("19200,n,8,1");
-  EXPECT_EQ(Caught([&] { port.SetSettings("19200"); }).number(), kInvalidPropertyValue);
+  EXPECT_EQ(Caught([&] { port.SetSettings("19200"); }).number(),
+            kInvalidPropertyValue);
   EXPECT_EQ(Caught([&] { port.SetSettings("19200,n,8,3"); }).number(),
             kInvalidPropertyValue);
   EXPECT_EQ(port.Settings(), "19200,n,8,1");
@@ -57,15 +59,18 @@ TEST_F(CommControlTest, FailedOpeningLeavesThePortClosed) {
   serial.BusyPort(3);
   serial.FailOpen(4, kDeviceFailed);
   for (const auto& [number, expected] :
-       {std::pair{2, kPortMissing}, std::pair{3, kPortInUse}, std::pair{4, kDeviceFailed}}) {
+       {std::pair{2, kPortMissing}, std::pair{3, kPortInUse},
+        std::pair{4, kDeviceFailed}}) {
     port.SetCommPort(number);
-    EXPECT_EQ(Caught([&] { port.SetPortOpen(true); }).number(), expected) << number;
+    EXPECT_EQ(Caught([&] { port.SetPortOpen(true); }).number(), expected)
+        << number;
     EXPECT_FALSE(port.PortOpen());
   }
   EXPECT_TRUE(serial.opens().empty());
 }
 
-TEST_F(CommControlTest, OpeningAnOpenPortIsRefusedAndClosingAClosedOneIsHarmless) {
+TEST_F(CommControlTest,
+       OpeningAnOpenPortIsRefusedAndClosingAClosedOneIsHarmless) {
   port.SetPortOpen(false);
   EXPECT_FALSE(port.PortOpen());
   port.SetPortOpen(true);

@@ -14,8 +14,11 @@ namespace {
 using fake::InPump;
 using fake::ShownMessage;
 
-const ShownMessage kM1{MessageIcon::kError, "Fehler beim \xC3\x96" "ffnen des COM-Ports!"};
-const ShownMessage kM2{MessageIcon::kError, "DMX-Transmitter nicht funktionsbereit!"};
+const ShownMessage kM1{MessageIcon::kError,
+                       "Fehler beim \xC3\x96"
+                       "ffnen des COM-Ports!"};
+const ShownMessage kM2{MessageIcon::kError,
+                       "DMX-Transmitter nicht funktionsbereit!"};
 const ShownMessage kM4{MessageIcon::kInformation, std::string(kSlowLineText)};
 
 const std::vector<std::string> kEnableLines{"[Quorvix] Enable: Begin",
@@ -46,8 +49,8 @@ TEST_F(EnableTest, GoodHandshakeAtFullSpeedShowsNothing) {
   EXPECT_EQ(fake.serial.writes(), (std::vector<std::string>{"c?"}));
   EXPECT_EQ(trace(), (std::vector<std::string>{
                          "[Quorvix] Enable: Begin", "[Quorvix] OnComm: Begin",
-                         "[Quorvix] OnComm: LastRecv is now G", "[Quorvix] OnComm: End",
-                         "[Quorvix] Enable: End"}));
+                         "[Quorvix] OnComm: LastRecv is now G",
+                         "[Quorvix] OnComm: End", "[Quorvix] Enable: End"}));
 }
 
 TEST_F(EnableTest, FasterLinesShowNothingEither) {
@@ -67,7 +70,8 @@ TEST_F(EnableTest, GoodHandshakeBelow38400WarnsAndStillSucceeds) {
     TransmitterAnswers({InPump(1, "G")});
     EXPECT_TRUE(driver.Enable()) << settings;
     EXPECT_TRUE(state().TransmitterReady);
-    EXPECT_EQ(fake.messages.shown(), (std::vector<ShownMessage>{kM4})) << settings;
+    EXPECT_EQ(fake.messages.shown(), (std::vector<ShownMessage>{kM4}))
+        << settings;
     driver.Disable();
   }
 }
@@ -76,8 +80,9 @@ TEST_F(EnableTest, WarningComesBeforeTheLinkCountsAsReady) {
   Init();  // default settings: 19200
   TransmitterAnswers({InPump(1, "G")});
   std::vector<bool> ready_while_shown;
-  fake.messages.SetWhileShown(
-      [&](const ShownMessage&) { ready_while_shown.push_back(state().TransmitterReady); });
+  fake.messages.SetWhileShown([&](const ShownMessage&) {
+    ready_while_shown.push_back(state().TransmitterReady);
+  });
   EXPECT_TRUE(driver.Enable());
   EXPECT_EQ(ready_while_shown, (std::vector<bool>{false}));
 }
@@ -207,7 +212,8 @@ TEST_F(EnableTest, SetChannelDuringTheHandshakeSwallowsAnAnswerAlreadyThere) {
   TransmitterAnswers({InPump(1, "G")});
   // Posted after the answer: runs in the same pump, right behind it.
   fake.serial.SetWriteHook([&](std::string_view written) {
-    if (written == "c?") fake.events.PostInPump(1, [&] { driver.SetChannel(5, 200); });
+    if (written == "c?")
+      fake.events.PostInPump(1, [&] { driver.SetChannel(5, 200); });
   });
   EXPECT_FALSE(driver.Enable());
   EXPECT_FALSE(state().TransmitterReady);
@@ -221,7 +227,8 @@ TEST_F(EnableTest, SetChannelWhileTheWarningIsUpFindsTheLinkNotYetReady) {
   Init();
   TransmitterAnswers({InPump(1, "G")});
   bool sent = true;
-  fake.messages.SetWhileShown([&](const ShownMessage&) { sent = driver.SetChannel(1, 9); });
+  fake.messages.SetWhileShown(
+      [&](const ShownMessage&) { sent = driver.SetChannel(1, 9); });
   EXPECT_TRUE(driver.Enable());
   EXPECT_FALSE(sent);
   EXPECT_EQ(fake.serial.writes(), (std::vector<std::string>{"c?"}));

@@ -62,10 +62,12 @@ TEST(FakeEventLoop, SleepMovesTheClockWithoutRunningAnything) {
 TEST(FakeSerial, EachReplyPieceIsOneNotificationAndClosedPortsHearNothing) {
   fake::FakeEventLoop loop;
   fake::FakeSerial serial(loop);
-  serial.OnWrite("c?", {fake::InPump(1, "G"), fake::InPump(2, "\r"), fake::After(1s, "late")});
+  serial.OnWrite("c?", {fake::InPump(1, "G"), fake::InPump(2, "\r"),
+                        fake::After(1s, "late")});
   std::vector<std::string> received;
   std::unique_ptr<SerialConnection> port;
-  port = serial.Open(4, LineSettings{}, [&] { received.push_back(port->Read()); });
+  port =
+      serial.Open(4, LineSettings{}, [&] { received.push_back(port->Read()); });
   ASSERT_EQ(serial.opens().size(), 1u);
   EXPECT_EQ(serial.opens()[0].port, 4);
 

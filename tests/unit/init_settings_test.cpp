@@ -33,7 +33,8 @@ TEST_F(InitTest, FirstStartTakesTheDefaults) {
   EXPECT_EQ(window().timCheckDMXIn.Interval(), 50);
   EXPECT_FALSE(window().timCheckDMXIn.Enabled());
   EXPECT_FALSE(state().TransmitterReady);
-  EXPECT_EQ(trace(), (std::vector<std::string>{"[Quorvix] Init: Begin", "[Quorvix] Init: End"}));
+  EXPECT_EQ(trace(), (std::vector<std::string>{"[Quorvix] Init: Begin",
+                                               "[Quorvix] Init: End"}));
 }
 
 TEST_F(InitTest, ReadsTheFiveKeysInOrderUnderTheHostsAddressAndWritesNothing) {
@@ -118,25 +119,26 @@ TEST_P(InitBadSettingTest, FailsAtThatKeyAndReadsNoFurther) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryKey, InitBadSettingTest,
-    ::testing::Values(BadSetting{"ComPort", "abc", kTypeMismatch},
-                      BadSetting{"ComPort", "", kTypeMismatch},
-                      BadSetting{"ComPort", "32768", kOverflow},
-                      BadSetting{"ComPort", "0", kInvalidPropertyValue},
-                      BadSetting{"ComPort", "256", kInvalidPropertyValue},
-                      BadSetting{"ComPort", "-1", kInvalidPropertyValue},
-                      BadSetting{"ComSettings", "19200", kInvalidPropertyValue},
-                      BadSetting{"ComSettings", "19200,x,8,1", kInvalidPropertyValue},
-                      BadSetting{"ComSettings", "19200,n,9,1", kInvalidPropertyValue},
-                      BadSetting{"ComSettings", "19200,n,8,3", kInvalidPropertyValue},
-                      BadSetting{"ComSettings", "", kInvalidPropertyValue},
-                      BadSetting{"DMXInActive", "yes", kTypeMismatch},
-                      BadSetting{"DMXInActive", "", kTypeMismatch},
-                      BadSetting{"DMXInChannels", "many", kTypeMismatch},
-                      BadSetting{"DMXInChannels", "2147483648", kOverflow},
-                      BadSetting{"DMXInInterval", "soon", kTypeMismatch},
-                      BadSetting{"DMXInInterval", "-1", kInvalidPropertyValue},
-                      BadSetting{"DMXInInterval", "65536", kInvalidPropertyValue},
-                      BadSetting{"DMXInInterval", "2147483648", kOverflow}),
+    ::testing::Values(
+        BadSetting{"ComPort", "abc", kTypeMismatch},
+        BadSetting{"ComPort", "", kTypeMismatch},
+        BadSetting{"ComPort", "32768", kOverflow},
+        BadSetting{"ComPort", "0", kInvalidPropertyValue},
+        BadSetting{"ComPort", "256", kInvalidPropertyValue},
+        BadSetting{"ComPort", "-1", kInvalidPropertyValue},
+        BadSetting{"ComSettings", "19200", kInvalidPropertyValue},
+        BadSetting{"ComSettings", "19200,x,8,1", kInvalidPropertyValue},
+        BadSetting{"ComSettings", "19200,n,9,1", kInvalidPropertyValue},
+        BadSetting{"ComSettings", "19200,n,8,3", kInvalidPropertyValue},
+        BadSetting{"ComSettings", "", kInvalidPropertyValue},
+        BadSetting{"DMXInActive", "yes", kTypeMismatch},
+        BadSetting{"DMXInActive", "", kTypeMismatch},
+        BadSetting{"DMXInChannels", "many", kTypeMismatch},
+        BadSetting{"DMXInChannels", "2147483648", kOverflow},
+        BadSetting{"DMXInInterval", "soon", kTypeMismatch},
+        BadSetting{"DMXInInterval", "-1", kInvalidPropertyValue},
+        BadSetting{"DMXInInterval", "65536", kInvalidPropertyValue},
+        BadSetting{"DMXInInterval", "2147483648", kOverflow}),
     [](const ::testing::TestParamInfo<BadSetting>& info) {
       return std::string(info.param.key) + "_" + std::to_string(info.index);
     });
@@ -162,7 +164,8 @@ TEST_F(InitTest, SecondInitLeavesTheOpenPortAloneUntilTheNextOpening) {
   EXPECT_TRUE(state().TransmitterReady);
   EXPECT_EQ(fake.serial.OpenPort(), 2);
   EXPECT_EQ(fake.serial.closes(), 0);
-  EXPECT_TRUE(driver.SetChannel(1, 1)) << "the link is still up on the old port";
+  EXPECT_TRUE(driver.SetChannel(1, 1))
+      << "the link is still up on the old port";
 
   driver.Disable();
   EXPECT_TRUE(driver.Enable());

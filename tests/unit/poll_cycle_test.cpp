@@ -25,7 +25,8 @@ using fake::InPump;
 
 constexpr std::string_view kMethod = "Trova_DMXIn_SetChannel";
 const std::string kChecking = "[Quorvix] Checking DMX-In...";
-const std::string kRequesting = "[Quorvix] Serial buffer empty, requesting channels...";
+const std::string kRequesting =
+    "[Quorvix] Serial buffer empty, requesting channels...";
 const std::string kReceived = "[Quorvix] Channels received";
 const std::vector<std::string> kTickLines{kChecking, kRequesting, kReceived};
 constexpr std::chrono::milliseconds kInterval{50};
@@ -51,7 +52,8 @@ class PollCycleTest : public DriverTest {
  protected:
   // Init with DMX input on and a good Enable at full speed: the poll timer
   // runs from now on. The logs start empty after.
-  void StartPolling(std::string_view channels, std::shared_ptr<HostHelper> host_helper) {
+  void StartPolling(std::string_view channels,
+                    std::shared_ptr<HostHelper> host_helper) {
     Store("ComSettings", "38400,n,8,1");
     Store("DMXInActive", "True");
     Store("DMXInChannels", channels);
@@ -73,15 +75,18 @@ class PollCycleTest : public DriverTest {
 
   // The transmitter answers every request for n channels with `reply`.
   void TransmitterReplies(int n, std::vector<fake::ReplyPiece> reply) {
-    fake.serial.OnWrite(DMXInRequest(static_cast<std::uint8_t>(n)), std::move(reply));
+    fake.serial.OnWrite(DMXInRequest(static_cast<std::uint8_t>(n)),
+                        std::move(reply));
   }
 
   // Moves the clock to the next beat of the poll timer and runs the one pump
   // that ticks it. The loop's counters then tell what the tick itself did.
   void Tick() {
     const Clock::time_point now = fake.events.Now();
-    const Clock::time_point beat = beat_origin_ + ((now - beat_origin_) / kInterval + 1) * kInterval;
-    fake.events.Advance(std::chrono::duration_cast<std::chrono::milliseconds>(beat - now));
+    const Clock::time_point beat =
+        beat_origin_ + ((now - beat_origin_) / kInterval + 1) * kInterval;
+    fake.events.Advance(
+        std::chrono::duration_cast<std::chrono::milliseconds>(beat - now));
     ASSERT_TRUE(fake.events.HasPending()) << "the poll timer should be due";
     fake.trace.Clear();
     fake.events.ResetCounters();
@@ -92,7 +97,8 @@ class PollCycleTest : public DriverTest {
   // Pumps and waits inside the tick (the pump that ran it left out).
   int InnerPumps() const { return fake.events.pumps() - 1; }
   std::chrono::milliseconds TickDuration() const {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(fake.events.Now() - tick_start_);
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+        fake.events.Now() - tick_start_);
   }
 
   // The trace without the receive handler's lines.
@@ -118,7 +124,8 @@ TEST_F(PollCycleTest, OneChangeAmongFiftyIsReportedOnceAndNotAgain) {
   TransmitterReplies(50, {InPump(1, Reply(50, {{12, 255}}))});
 
   fake.events.RunFor(kInterval);  // the timer's own first beat
-  EXPECT_EQ(fake.serial.writes(), (std::vector<std::string>{Bytes({0xFC, 0x00, 0x00, 0x32})}));
+  EXPECT_EQ(fake.serial.writes(),
+            (std::vector<std::string>{Bytes({0xFC, 0x00, 0x00, 0x32})}));
   EXPECT_EQ(helper->calls(), (std::vector<HelperCall>{Report(12, 255)}));
   EXPECT_EQ(state().DMXInPrevious[12], 255);
   EXPECT_EQ(state().DMXInCurrent[12], 255);
@@ -131,16 +138,19 @@ TEST_F(PollCycleTest, OneChangeAmongFiftyIsReportedOnceAndNotAgain) {
   EXPECT_EQ(PollLines(), kTickLines);
 }
 
-TEST_F(PollCycleTest, ChangesAreReportedInAscendingOrderFromTheFirstNBytesOnly) {
+TEST_F(PollCycleTest,
+       ChangesAreReportedInAscendingOrderFromTheFirstNBytesOnly) {
   StartPolling(50);
   state().DMXInPrevious[7] = 40;
   state().DMXInPrevious[30] = 9;
-  TransmitterReplies(50, {InPump(1, Reply(50, {{1, 7}, {7, 40}, {30, 10}, {50, 1}}))});
+  TransmitterReplies(
+      50, {InPump(1, Reply(50, {{1, 7}, {7, 40}, {30, 10}, {50, 1}}))});
   Tick();
-  EXPECT_EQ(helper->calls(),
-            (std::vector<HelperCall>{Report(1, 7), Report(30, 10), Report(50, 1)}));
+  EXPECT_EQ(helper->calls(), (std::vector<HelperCall>{
+                                 Report(1, 7), Report(30, 10), Report(50, 1)}));
   EXPECT_EQ(state().DMXInPrevious[30], 10);
-  EXPECT_EQ(state().DMXInPrevious[51], 0) << "the byte after the n-th is no value";
+  EXPECT_EQ(state().DMXInPrevious[51], 0)
+      << "the byte after the n-th is no value";
   EXPECT_EQ(state().DMXInCurrent[51], 0);
 }
 
@@ -155,7 +165,8 @@ TEST_F(PollCycleTest, ReplyOfOnlyNBytesDecodesNothing) {
   EXPECT_EQ(state().DMXInPrevious, previous);
   EXPECT_EQ(state().DMXInCurrent, current);
   EXPECT_EQ(PollLines(), kTickLines);
-  EXPECT_EQ(TickDuration(), 1000ms) << "a short reply waits for the whole bound";
+  EXPECT_EQ(TickDuration(), 1000ms)
+      << "a short reply waits for the whole bound";
 }
 
 TEST_F(PollCycleTest, ZeroChannelsAskForNoneAndStopWaitingAtTheFirstByte) {
@@ -165,7 +176,8 @@ TEST_F(PollCycleTest, ZeroChannelsAskForNoneAndStopWaitingAtTheFirstByte) {
   const Table current = state().DMXInCurrent;
   TransmitterReplies(0, {After(10ms, "\x09"), After(20ms, "\x08\x07")});
   Tick();
-  EXPECT_EQ(fake.serial.writes(), (std::vector<std::string>{Bytes({0xFC, 0x00, 0x00, 0x00})}));
+  EXPECT_EQ(fake.serial.writes(),
+            (std::vector<std::string>{Bytes({0xFC, 0x00, 0x00, 0x00})}));
   EXPECT_EQ(TickDuration(), 10ms);
   EXPECT_EQ(fake.events.waits(), 1);
   EXPECT_TRUE(helper->calls().empty());
@@ -180,7 +192,8 @@ TEST_F(PollCycleTest, AllChannelsUpTo255AreDecoded) {
   for (int channel = 1; channel <= 255; ++channel) values[channel] = channel;
   TransmitterReplies(255, {InPump(1, Reply(255, values))});
   Tick();
-  EXPECT_EQ(fake.serial.writes(), (std::vector<std::string>{Bytes({0xFC, 0x00, 0x00, 0xFF})}));
+  EXPECT_EQ(fake.serial.writes(),
+            (std::vector<std::string>{Bytes({0xFC, 0x00, 0x00, 0xFF})}));
   std::vector<HelperCall> expected;
   for (int channel = 1; channel <= 255; ++channel) {
     expected.push_back(Report(channel, static_cast<std::uint8_t>(channel)));
@@ -199,7 +212,9 @@ TEST_F(PollCycleTest, CountsTheRequestCannotCarrySendNothingAndDoNotWait) {
     const Table previous = state().DMXInPrevious;
     const Table current = state().DMXInCurrent;
     // Whatever arrives would be a reply to nothing.
-    fake.serial.SetWriteHook([&](std::string_view) { fake.serial.Deliver(std::string(300, '\x11')); });
+    fake.serial.SetWriteHook([&](std::string_view) {
+      fake.serial.Deliver(std::string(300, '\x11'));
+    });
 
     Tick();
     EXPECT_EQ(PollLines(), kTickLines);
@@ -259,10 +274,12 @@ TEST_F(PollCycleTest, TicksStandAsideWhileASecondEnableWaitsForItsHandshake) {
 TEST_F(PollCycleTest, SetChannelDuringTheWaitLosesTheReplyCollectedSoFar) {
   StartPolling(50);
   const std::string reply = Reply(50, {{1, 7}, {40, 8}});
-  TransmitterReplies(50, {InPump(1, reply.substr(0, 20)), InPump(3, reply.substr(20))});
+  TransmitterReplies(
+      50, {InPump(1, reply.substr(0, 20)), InPump(3, reply.substr(20))});
   fake.serial.SetWriteHook([&](std::string_view written) {
     if (written == DMXInRequest(50)) {
-      fake.events.PostInPump(2, [&] { EXPECT_TRUE(driver.SetChannel(5, 200)); });
+      fake.events.PostInPump(2,
+                             [&] { EXPECT_TRUE(driver.SetChannel(5, 200)); });
     }
   });
   Tick();
@@ -284,7 +301,8 @@ TEST_F(PollCycleTest, SetChannelInsideAReportDoesNotCutTheReportsShort) {
     }
   });
   Tick();
-  EXPECT_EQ(helper->calls(), (std::vector<HelperCall>{Report(2, 1), Report(10, 2), Report(50, 3)}));
+  EXPECT_EQ(helper->calls(), (std::vector<HelperCall>{
+                                 Report(2, 1), Report(10, 2), Report(50, 3)}));
   EXPECT_EQ(state().DMXInPrevious[50], 3);
   EXPECT_EQ(fake.serial.writes(),
             (std::vector<std::string>{DMXInRequest(50), ChannelFrame(1, 9)}));
@@ -305,10 +323,12 @@ TEST_F(PollCycleTest, WithoutAHelperChangesAreTakenButNeverReported) {
 
 TEST_F(PollCycleTest, HelperWithoutTheMethodCountsAsNoHelper) {
   StartPolling(50);
-  helper->SetResult({kNoSuchMethod, "Object doesn't support this property or method"});
+  helper->SetResult(
+      {kNoSuchMethod, "Object doesn't support this property or method"});
   TransmitterReplies(50, {InPump(1, Reply(50, {{3, 30}, {7, 70}}))});
   Tick();
-  EXPECT_EQ(helper->calls(), (std::vector<HelperCall>{Report(3, 30), Report(7, 70)}));
+  EXPECT_EQ(helper->calls(),
+            (std::vector<HelperCall>{Report(3, 30), Report(7, 70)}));
   EXPECT_EQ(state().DMXInPrevious[3], 30);
   EXPECT_EQ(state().DMXInPrevious[7], 70);
   EXPECT_EQ(PollLines(), kTickLines);
@@ -325,20 +345,22 @@ TEST_F(PollCycleTest, FailedReportIsTracedAndRetriedAtTheNextTick) {
   });
   TransmitterReplies(50, {InPump(1, Reply(50, {{3, 30}, {7, 70}, {9, 90}}))});
   Tick();
-  EXPECT_EQ(helper->calls(),
-            (std::vector<HelperCall>{Report(3, 30), Report(7, 70), Report(9, 90)}));
+  EXPECT_EQ(helper->calls(), (std::vector<HelperCall>{
+                                 Report(3, 30), Report(7, 70), Report(9, 90)}));
   EXPECT_EQ(PollLines(),
-            (std::vector<std::string>{
-                kChecking, kRequesting, kReceived,
-                "[Quorvix] Trova_DMXIn_SetChannel failed for channel 3: Host refused the value",
-                "[Quorvix] Trova_DMXIn_SetChannel failed for channel 9: host threw"}));
+            (std::vector<std::string>{kChecking, kRequesting, kReceived,
+                                      "[Quorvix] Trova_DMXIn_SetChannel failed "
+                                      "for channel 3: Host refused the value",
+                                      "[Quorvix] Trova_DMXIn_SetChannel failed "
+                                      "for channel 9: host threw"}));
   EXPECT_EQ(state().DMXInPrevious[3], 0);
   EXPECT_EQ(state().DMXInPrevious[7], 70);
   EXPECT_EQ(state().DMXInPrevious[9], 0);
 
   helper->SetDuringCall(nullptr);
   Tick();
-  EXPECT_EQ(std::vector<HelperCall>(helper->calls().begin() + 3, helper->calls().end()),
+  EXPECT_EQ(std::vector<HelperCall>(helper->calls().begin() + 3,
+                                    helper->calls().end()),
             (std::vector<HelperCall>{Report(3, 30), Report(9, 90)}));
   EXPECT_EQ(PollLines(), kTickLines);
   EXPECT_EQ(state().DMXInPrevious[3], 30);
@@ -374,7 +396,8 @@ TEST_F(PollCycleTest, SilentTransmitterEndsTheWaitAfterOneSecondOfIdleWaiting) {
   StartPolling(50);
   Tick();
   EXPECT_EQ(TickDuration(), 1000ms);
-  EXPECT_EQ(fake.events.waits(), 1) << "nothing to do: one wait up to the bound";
+  EXPECT_EQ(fake.events.waits(), 1)
+      << "nothing to do: one wait up to the bound";
   EXPECT_EQ(InnerPumps(), 1);
   EXPECT_EQ(PollLines(), kTickLines);
   EXPECT_TRUE(helper->calls().empty());
@@ -383,8 +406,9 @@ TEST_F(PollCycleTest, SilentTransmitterEndsTheWaitAfterOneSecondOfIdleWaiting) {
 TEST_F(PollCycleTest, ReplyInPiecesIsAwaitedOneEventAtATime) {
   StartPolling(50);
   const std::string reply = Reply(50, {{50, 5}});
-  TransmitterReplies(50, {After(4ms, reply.substr(0, 10)), After(9ms, reply.substr(10, 30)),
-                          After(14ms, reply.substr(40))});
+  TransmitterReplies(
+      50, {After(4ms, reply.substr(0, 10)), After(9ms, reply.substr(10, 30)),
+           After(14ms, reply.substr(40))});
   Tick();
   EXPECT_EQ(TickDuration(), 14ms);
   EXPECT_EQ(fake.events.waits(), 3);
@@ -392,14 +416,16 @@ TEST_F(PollCycleTest, ReplyInPiecesIsAwaitedOneEventAtATime) {
   EXPECT_EQ(helper->calls(), (std::vector<HelperCall>{Report(50, 5)}));
 }
 
-TEST_F(PollCycleTest, ChatterThatNeverCompletesTheReplyEndsTheWaitAfter10000Passes) {
+TEST_F(PollCycleTest,
+       ChatterThatNeverCompletesTheReplyEndsTheWaitAfter10000Passes) {
   StartPolling(50);
   bool chatting = true;
   std::function<void()> chatter = [&] {
     fake.serial.Notify();  // nothing new waiting, and no time passes
     if (chatting) fake.events.Post(chatter);
   };
-  fake.serial.SetWriteHook([&](std::string_view) { fake.events.Post(chatter); });
+  fake.serial.SetWriteHook(
+      [&](std::string_view) { fake.events.Post(chatter); });
   Tick();
   chatting = false;
   EXPECT_EQ(fake.events.waits(), 10000);
@@ -415,7 +441,8 @@ TEST_F(PollCycleTest, LeftoverBytesAreDrainedAndNotTakenForValues) {
   fake.trace.SetOnLine([&](const std::string& line) {
     if (line != kChecking) return;
     fake.serial.Deliver(std::string(51, '\x63'));
-    fake.events.PostInPump(1, [&] { fake.serial.Deliver(std::string(51, '\x64')); });
+    fake.events.PostInPump(
+        1, [&] { fake.serial.Deliver(std::string(51, '\x64')); });
   });
   Tick();
   EXPECT_EQ(helper->calls(), (std::vector<HelperCall>{Report(12, 255)}));
@@ -423,7 +450,8 @@ TEST_F(PollCycleTest, LeftoverBytesAreDrainedAndNotTakenForValues) {
   EXPECT_EQ(PollLines(), kTickLines);
 }
 
-TEST_F(PollCycleTest, TransmitterThatNeverStopsEndsTheDrainAfterOneSecondWithoutARequest) {
+TEST_F(PollCycleTest,
+       TransmitterThatNeverStopsEndsTheDrainAfterOneSecondWithoutARequest) {
   StartPolling(50);
   TransmitterReplies(50, {InPump(1, Reply(50, {{12, 255}}))});
   bool talking = true;
@@ -481,10 +509,12 @@ TEST_F(PollCycleTest, LastReportedValuesSurviveDisableAndEnable) {
   driver.Disable();
   fake.serial.ClearRules();
   TransmitterAnswers({InPump(1, "G")});
-  TransmitterReplies(50, {InPump(1, Reply(50, {{4, 41}, {20, 200}, {40, 4}, {45, 1}}))});
+  TransmitterReplies(
+      50, {InPump(1, Reply(50, {{4, 41}, {20, 200}, {40, 4}, {45, 1}}))});
   ReEnable();
   Tick();
-  EXPECT_EQ(std::vector<HelperCall>(helper->calls().begin() + 3, helper->calls().end()),
+  EXPECT_EQ(std::vector<HelperCall>(helper->calls().begin() + 3,
+                                    helper->calls().end()),
             (std::vector<HelperCall>{Report(4, 41), Report(45, 1)}));
 }
 
@@ -497,7 +527,8 @@ TEST_F(PollCycleTest, FailureInsideTheTickIsTracedAndTheNextTickRuns) {
   EXPECT_EQ(PollLines()[0], kChecking);
   EXPECT_EQ(PollLines()[1], kRequesting);
   EXPECT_TRUE(PollLines()[2].starts_with("[Quorvix] ")) << PollLines()[2];
-  EXPECT_NE(PollLines()[2].find("vanished during a write"), std::string::npos) << PollLines()[2];
+  EXPECT_NE(PollLines()[2].find("vanished during a write"), std::string::npos)
+      << PollLines()[2];
   EXPECT_TRUE(helper->calls().empty());
 
   fake.serial.FailWrites(false);

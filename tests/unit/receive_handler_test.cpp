@@ -24,7 +24,8 @@ class ReceiveHandlerTest : public DriverTest {
   }
 
   static std::vector<std::string> LinesFor(std::string_view shown) {
-    return {"[Quorvix] OnComm: Begin", std::string(kNowPrefix) + std::string(shown),
+    return {"[Quorvix] OnComm: Begin",
+            std::string(kNowPrefix) + std::string(shown),
             "[Quorvix] OnComm: End"};
   }
 };
@@ -40,7 +41,8 @@ TEST_F(ReceiveHandlerTest, AppendsWhatArrivedAndTracesTheWholeBuffer) {
   EXPECT_EQ(trace(), LinesFor("abcd"));
 }
 
-TEST_F(ReceiveHandlerTest, NotificationWithNothingWaitingStillTracesThreeLines) {
+TEST_F(ReceiveHandlerTest,
+       NotificationWithNothingWaitingStillTracesThreeLines) {
   Arrive("x");
   fake.trace.Clear();
   fake.serial.Notify();
@@ -74,13 +76,15 @@ TEST_F(ReceiveHandlerTest, TraceShowsAtMostTheFirst4000Bytes) {
 
 TEST_F(ReceiveHandlerTest, BufferKeepsTheFirst64KiBUntilEmptied) {
   std::string flood;
-  for (int i = 0; i < 70000; ++i) flood.push_back(static_cast<char>('a' + i % 26));
+  for (int i = 0; i < 70000; ++i)
+    flood.push_back(static_cast<char>('a' + i % 26));
   Arrive(flood);
   EXPECT_EQ(state().LastRecv, flood.substr(0, 65536));
   Arrive("more");
   EXPECT_EQ(state().LastRecv.size(), 65536u);
   EXPECT_EQ(state().LastRecv, flood.substr(0, 65536));
-  EXPECT_EQ(fake.serial.unread(), 0u) << "dropped bytes must still be read off the port";
+  EXPECT_EQ(fake.serial.unread(), 0u)
+      << "dropped bytes must still be read off the port";
 
   state().LastRecv.clear();
   Arrive("fresh");

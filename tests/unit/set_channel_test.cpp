@@ -25,7 +25,8 @@ TEST_F(SetChannelTest, BeforeEnableNothingIsBuiltOrSent) {
   EXPECT_FALSE(driver.SetChannel(kMinChannel, 256));  // not even checked
   EXPECT_FALSE(driver.SetChannel(5, -1));
   EXPECT_TRUE(fake.serial.writes().empty());
-  EXPECT_EQ(trace(), (std::vector<std::string>{kBegin, kEnd, kBegin, kEnd, kBegin, kEnd}));
+  EXPECT_EQ(trace(), (std::vector<std::string>{kBegin, kEnd, kBegin, kEnd,
+                                               kBegin, kEnd}));
 }
 
 TEST_F(SetChannelTest, SendsOneFrameAndTracesItUpToItsFirstZeroByte) {
@@ -33,10 +34,12 @@ TEST_F(SetChannelTest, SendsOneFrameAndTracesItUpToItsFirstZeroByte) {
   state().LastRecv = "old reply";
   EXPECT_TRUE(driver.SetChannel(5, 200));
   EXPECT_EQ(state().LastRecv, "");
-  EXPECT_EQ(fake.serial.writes(),
-            (std::vector<std::string>{Bytes({0xFF, 0x04, 0x00, 0x01, 0xC8, 0x00})}));
-  EXPECT_EQ(trace(), (std::vector<std::string>{
-                         kBegin, kSending + "5 @ 200: " + Bytes({0xFF, 0x04}), kEnd}));
+  EXPECT_EQ(
+      fake.serial.writes(),
+      (std::vector<std::string>{Bytes({0xFF, 0x04, 0x00, 0x01, 0xC8, 0x00})}));
+  EXPECT_EQ(trace(),
+            (std::vector<std::string>{
+                kBegin, kSending + "5 @ 200: " + Bytes({0xFF, 0x04}), kEnd}));
   EXPECT_EQ(fake.trace.lines_with_zero(), 0);
 }
 
@@ -45,10 +48,14 @@ TEST_F(SetChannelTest, DetailLineShowsTheFrameBytesAsCharacters) {
   EXPECT_TRUE(driver.SetChannel(300, 128));
   EXPECT_TRUE(driver.SetChannel(1, 255));
   EXPECT_TRUE(driver.SetChannel(-5, 3));
-  EXPECT_EQ(trace(), (std::vector<std::string>{
-                         kBegin, kSending + "300 @ 128: " + Bytes({0xFF, 0x2B, 0x01, 0x01, 0x80}), kEnd,
-                         kBegin, kSending + "1 @ 255: " + Bytes({0xFF}), kEnd,
-                         kBegin, kSending + "-5 @ 3: " + Bytes({0xFF, 0xFA, 0x7F, 0x01, 0x03}), kEnd}));
+  EXPECT_EQ(
+      trace(),
+      (std::vector<std::string>{
+          kBegin,
+          kSending + "300 @ 128: " + Bytes({0xFF, 0x2B, 0x01, 0x01, 0x80}),
+          kEnd, kBegin, kSending + "1 @ 255: " + Bytes({0xFF}), kEnd, kBegin,
+          kSending + "-5 @ 3: " + Bytes({0xFF, 0xFA, 0x7F, 0x01, 0x03}),
+          kEnd}));
 }
 
 TEST_F(SetChannelTest, ChannelsWrapAtFifteenBitsOnTheLine) {
@@ -96,7 +103,8 @@ TEST_F(SetChannelTest, LowestChannelOverflowsEvenWithABadValue) {
   for (const std::int32_t value : {0, 256}) {
     fake.trace.Clear();
     state().LastRecv = "reply";
-    EXPECT_EQ(Caught([&] { driver.SetChannel(kMinChannel, value); }).number(), kOverflow);
+    EXPECT_EQ(Caught([&] { driver.SetChannel(kMinChannel, value); }).number(),
+              kOverflow);
     EXPECT_EQ(state().LastRecv, "");
     EXPECT_EQ(trace(), (std::vector<std::string>{kBegin}));
   }
@@ -107,7 +115,9 @@ TEST_F(SetChannelTest, VanishedDeviceFailsTheCall) {
   StartReady();
   fake.serial.FailWrites();
   EXPECT_EQ(Caught([&] { driver.SetChannel(5, 200); }).number(), kDeviceFailed);
-  EXPECT_EQ(trace(), (std::vector<std::string>{kBegin, kSending + "5 @ 200: " + Bytes({0xFF, 0x04})}));
+  EXPECT_EQ(trace(),
+            (std::vector<std::string>{
+                kBegin, kSending + "5 @ 200: " + Bytes({0xFF, 0x04})}));
 }
 
 TEST_F(SetChannelTest, StopsAfterDisableAndAfterAFailedEnable) {
@@ -127,7 +137,9 @@ TEST_F(SetChannelTest, AfterTermWithoutDisableFailsOnTheClosedPort) {
   EXPECT_TRUE(state().TransmitterReady);
   fake.trace.Clear();
   EXPECT_EQ(Caught([&] { driver.SetChannel(5, 200); }).number(), kPortNotOpen);
-  EXPECT_EQ(trace(), (std::vector<std::string>{kBegin, kSending + "5 @ 200: " + Bytes({0xFF, 0x04})}));
+  EXPECT_EQ(trace(),
+            (std::vector<std::string>{
+                kBegin, kSending + "5 @ 200: " + Bytes({0xFF, 0x04})}));
   EXPECT_TRUE(fake.serial.writes().empty());
 }
 

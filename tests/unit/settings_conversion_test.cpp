@@ -37,9 +37,10 @@ TEST(StoredInteger, OverflowsOutsideSixteenBits) {
   EXPECT_EQ(StoredInteger("ComPort", "32767"), 32767);
   EXPECT_EQ(StoredInteger("ComPort", "-32768"), -32768);
   EXPECT_EQ(StoredInteger("ComPort", "-32768.5"), -32768);  // even neighbour
-  for (const char* text : {"32768", "-32769", "32767.5", "99999999999999999999"}) {
-    ExpectErrorNaming(Caught([&] { StoredInteger("ComPort", text); }), kOverflow,
-                      "ComPort", text);
+  for (const char* text :
+       {"32768", "-32769", "32767.5", "99999999999999999999"}) {
+    ExpectErrorNaming(Caught([&] { StoredInteger("ComPort", text); }),
+                      kOverflow, "ComPort", text);
   }
 }
 
@@ -49,7 +50,8 @@ TEST(StoredInteger, NonNumericTextIsATypeMismatch) {
                       kTypeMismatch, "ComPort", text);
   }
   for (const char* text : {"", "   "}) {
-    EXPECT_EQ(Caught([&] { StoredInteger("ComPort", text); }).number(), kTypeMismatch)
+    EXPECT_EQ(Caught([&] { StoredInteger("ComPort", text); }).number(),
+              kTypeMismatch)
         << '"' << text << '"';
   }
 }
@@ -62,8 +64,8 @@ TEST(StoredLong, CoversThirtyTwoBitsAndOverflowsBeyond) {
   EXPECT_EQ(StoredLong("DMXInChannels", "50.5"), 50);
   EXPECT_EQ(StoredLong("DMXInChannels", "51.5"), 52);
   for (const char* text : {"2147483648", "-2147483649", "2147483647.5"}) {
-    ExpectErrorNaming(Caught([&] { StoredLong("DMXInInterval", text); }), kOverflow,
-                      "DMXInInterval", text);
+    ExpectErrorNaming(Caught([&] { StoredLong("DMXInInterval", text); }),
+                      kOverflow, "DMXInInterval", text);
   }
   ExpectErrorNaming(Caught([] { StoredLong("DMXInChannels", "fifty"); }),
                     kTypeMismatch, "DMXInChannels", "fifty");
@@ -93,7 +95,8 @@ TEST(StoredBoolean, OtherWordsAreATypeMismatch) {
     ExpectErrorNaming(Caught([&] { StoredBoolean("DMXInActive", text); }),
                       kTypeMismatch, "DMXInActive", text);
   }
-  EXPECT_EQ(Caught([] { StoredBoolean("DMXInActive", ""); }).number(), kTypeMismatch);
+  EXPECT_EQ(Caught([] { StoredBoolean("DMXInActive", ""); }).number(),
+            kTypeMismatch);
 }
 
 }  // namespace

@@ -17,7 +17,8 @@ TEST_F(SharedStateTest, SecondDriverObjectSharesTheLinkAndThePort) {
   StartReady();
   clsOutputDriver second{module};
   EXPECT_TRUE(second.SetChannel(9, 99)) << "no Init of its own needed";
-  EXPECT_EQ(fake.serial.writes(), (std::vector<std::string>{ChannelFrame(9, 99)}));
+  EXPECT_EQ(fake.serial.writes(),
+            (std::vector<std::string>{ChannelFrame(9, 99)}));
 
   EXPECT_TRUE(second.Disable());
   EXPECT_FALSE(driver.SetChannel(9, 99));
@@ -63,7 +64,8 @@ TEST_F(SharedStateTest, BusyWhileAPortIsOpenPollingRunsOrAHelperIsHeld) {
   EXPECT_FALSE(module.Busy());
 }
 
-TEST(DriverModuleLifetime, EndingTheModuleClosesThePortStopsPollingAndReleasesTheHelper) {
+TEST(DriverModuleLifetime,
+     EndingTheModuleClosesThePortStopsPollingAndReleasesTheHelper) {
   fake::FakePlatform fake;
   bool released = false;
   {
@@ -71,7 +73,8 @@ TEST(DriverModuleLifetime, EndingTheModuleClosesThePortStopsPollingAndReleasesTh
     clsOutputDriver driver{module};
     fake.store.Set(kTitle, kSection, "DMXInActive", "True");
     fake.store.Set(kTitle, kSection, "ComSettings", "38400,n,8,1");
-    driver.Init(kTitle, kFile, std::make_shared<fake::FakeHelper>([&] { released = true; }));
+    driver.Init(kTitle, kFile,
+                std::make_shared<fake::FakeHelper>([&] { released = true; }));
     fake.serial.OnWrite("c?", {fake::InPump(1, "G")});
     ASSERT_TRUE(driver.Enable());
     fake.serial.Deliver("late bytes");  // notification still queued
@@ -81,7 +84,8 @@ TEST(DriverModuleLifetime, EndingTheModuleClosesThePortStopsPollingAndReleasesTh
   EXPECT_EQ(fake.events.ActiveTimers(), 0u);
   const int notifications = fake.serial.notifications();
   fake.events.RunFor(1s);
-  EXPECT_EQ(fake.serial.notifications(), notifications) << "nothing runs into a dead module";
+  EXPECT_EQ(fake.serial.notifications(), notifications)
+      << "nothing runs into a dead module";
 }
 
 }  // namespace

@@ -32,8 +32,9 @@ TEST_F(TermTest, WritesTheFiveSettingsInOrder) {
                                               {"DMXInActive", "False"},
                                               {"DMXInChannels", "50"},
                                               {"DMXInInterval", "50"}}));
-  EXPECT_EQ(trace(), (std::vector<std::string>{"[Quorvix] Init: Begin", "[Quorvix] Init: End",
-                                               "[Quorvix] Term: Begin", "[Quorvix] Term: End"}));
+  EXPECT_EQ(trace(), (std::vector<std::string>{
+                         "[Quorvix] Init: Begin", "[Quorvix] Init: End",
+                         "[Quorvix] Term: Begin", "[Quorvix] Term: End"}));
 }
 
 TEST_F(TermTest, WritesTheLiveValuesInTheirOwnTextForms) {
@@ -107,7 +108,8 @@ TEST_F(TermTest, StoreFailureEndsTheWritingAtThatKey) {
 
   const Error error = Caught([&] { driver.Term(); });
   EXPECT_EQ(error.number(), kStoreFailure);
-  EXPECT_EQ(fake.store.WrittenKeys(), (std::vector<std::string>{"ComPort", "ComSettings"}));
+  EXPECT_EQ(fake.store.WrittenKeys(),
+            (std::vector<std::string>{"ComPort", "ComSettings"}));
   EXPECT_EQ(fake.store.write_attempts(), 3);
   EXPECT_EQ(trace(), (std::vector<std::string>{"[Quorvix] Term: Begin"}));
   // What comes before the writing has happened all the same.

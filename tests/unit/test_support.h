@@ -46,7 +46,9 @@ inline constexpr std::string_view kSection = "Plugins\\Quorvix.dll";
 
 inline constexpr std::string_view kSlowLineText =
     "Achtung:\r\n"
-    "Die \xC3\x9C" "bertragung zum DMX-Transmitter l\xC3\xA4uft mit weniger als 38 400 Baud.\r\n"
+    "Die \xC3\x9C"
+    "bertragung zum DMX-Transmitter l\xC3\xA4uft mit weniger als 38 400 "
+    "Baud.\r\n"
     "Dies kann zu ungenauen Fade-Zeiten f\xC3\xBChren.";
 
 class DriverTest : public ::testing::Test {

@@ -18,10 +18,10 @@ class TimerTest : public ::testing::Test {
   std::function<void()> during_tick;
 
   void OnTick() {
-    ticks.push_back(static_cast<long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(
-            loop.Now() - fake::FakeEventLoop::kStartTime)
-            .count()));
+    ticks.push_back(
+        static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                              loop.Now() - fake::FakeEventLoop::kStartTime)
+                              .count()));
     if (during_tick) during_tick();
   }
 };
@@ -62,9 +62,10 @@ TEST_F(TimerTest, IntervalZeroNeverTicks) {
 }
 
 TEST_F(TimerTest, RefusesIntervalsOutsideSixteenUnsignedBits) {
-  for (const std::int64_t bad : {std::int64_t{-1}, std::int64_t{65536},
-                                 std::int64_t{1} << 40}) {
-    EXPECT_EQ(Caught([&] { timer.SetInterval(bad); }).number(), kInvalidPropertyValue)
+  for (const std::int64_t bad :
+       {std::int64_t{-1}, std::int64_t{65536}, std::int64_t{1} << 40}) {
+    EXPECT_EQ(Caught([&] { timer.SetInterval(bad); }).number(),
+              kInvalidPropertyValue)
         << bad;
     EXPECT_EQ(timer.Interval(), 50);
   }
@@ -94,7 +95,7 @@ TEST_F(TimerTest, TickThatPumpsDoesNotRunItselfAgain) {
   during_tick = [&] {
     ++depth;
     deepest = std::max(deepest, depth);
-    loop.Sleep(70ms);  // the next beat falls due ...
+    loop.Sleep(70ms);    // the next beat falls due ...
     loop.PumpPending();  // ... but must not nest
     --depth;
   };

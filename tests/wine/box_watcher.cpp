@@ -10,8 +10,8 @@ constexpr DWORD kPollMs = 20;
 std::wstring IconOf(HWND box) {
   const HWND icon_control = GetDlgItem(box, kIconId);
   if (!icon_control) return L"none";
-  const auto icon = reinterpret_cast<HICON>(
-      SendMessageW(icon_control, STM_GETICON, 0, 0));
+  const auto icon =
+      reinterpret_cast<HICON>(SendMessageW(icon_control, STM_GETICON, 0, 0));
   if (!icon) return L"none";
   if (icon == LoadIconW(nullptr, IDI_HAND)) return L"error";
   if (icon == LoadIconW(nullptr, IDI_ASTERISK)) return L"information";
@@ -51,8 +51,7 @@ BoxWatcher::BoxWatcher(std::wstring title)
       stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       thread_(nullptr) {
   InitializeCriticalSection(&lock_);
-  thread_ = CreateThread(nullptr, 0, &BoxWatcher::ThreadMain, this, 0,
-                         nullptr);
+  thread_ = CreateThread(nullptr, 0, &BoxWatcher::ThreadMain, this, 0, nullptr);
 }
 
 BoxWatcher::~BoxWatcher() {

@@ -29,7 +29,9 @@ class Checks {
   int failed() const { return failed_; }
 
  private:
-  static std::string Show(const std::string& text) { return "\"" + text + "\""; }
+  static std::string Show(const std::string& text) {
+    return "\"" + text + "\"";
+  }
   static std::string Show(const char* text) { return Show(std::string(text)); }
   template <typename T>
   static std::string Show(const T& value) {

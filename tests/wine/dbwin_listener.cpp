@@ -16,8 +16,8 @@ DbwinListener::DbwinListener() {
   data_ready_ = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_DATA_READY");
   stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (!view_ || !buffer_ready_ || !data_ready_ || !stop_) return;
-  thread_ = CreateThread(nullptr, 0, &DbwinListener::ThreadMain, this, 0,
-                         nullptr);
+  thread_ =
+      CreateThread(nullptr, 0, &DbwinListener::ThreadMain, this, 0, nullptr);
 }
 
 DbwinListener::~DbwinListener() {

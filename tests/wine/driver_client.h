@@ -2,8 +2,8 @@
 // Late-bound calls into the plug-in as a host makes them: names looked up
 // with GetIDsOfNames, arguments in reverse order in rgvarg.
 
-#include <windows.h>
 #include <oaidl.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>

@@ -79,8 +79,7 @@ void SetSetting(const wchar_t* key, const wchar_t* value) {
   HKEY opened = nullptr;
   RegCreateKeyExW(HKEY_CURRENT_USER, SettingsKey().c_str(), 0, nullptr, 0,
                   KEY_SET_VALUE, nullptr, &opened, nullptr);
-  RegSetValueExW(opened, key, 0, REG_SZ,
-                 reinterpret_cast<const BYTE*>(value),
+  RegSetValueExW(opened, key, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
                  static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
   RegCloseKey(opened);
 }
@@ -132,8 +131,8 @@ std::string FromHex(const std::string& hex) {
 
 std::wstring Widen(const std::string& utf8) {
   if (utf8.empty()) return {};
-  const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(),
-                                       static_cast<int>(utf8.size()), nullptr, 0);
+  const int size = MultiByteToWideChar(
+      CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring out(static_cast<size_t>(size), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
                       out.data(), size);

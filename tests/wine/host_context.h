@@ -2,8 +2,8 @@
 // What every scenario of the Wine test host gets: the checks, the trace
 // and box listeners, the simulator's files, and a few host chores.
 
-#include <windows.h>
 #include <oaidl.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>

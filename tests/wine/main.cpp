@@ -4,8 +4,8 @@
 //   quorvix_wine_host watch-boxes <box log> <stop file>
 // It ends with "N passed, M failed" and exits non-zero on any failure.
 
-#include <windows.h>
 #include <objbase.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -21,7 +21,8 @@ namespace {
 // Beside a script client: dismisses the plug-in's boxes until `stop_file`
 // exists, logging each as "<icon>|<text>" in UTF-8.
 int WatchBoxes(const wchar_t* log_path, const wchar_t* stop_file) {
-  std::ofstream log(std::filesystem::path(log_path), std::ios::binary | std::ios::app);
+  std::ofstream log(std::filesystem::path(log_path),
+                    std::ios::binary | std::ios::app);
   while (GetFileAttributesW(stop_file) == INVALID_FILE_ATTRIBUTES) {
     for (const SeenBox& box : DismissBoxes(kBoxTitle)) {
       log << Utf8(box.icon) << '|' << Utf8(box.text) << '\n';

@@ -40,8 +40,8 @@ HRESULT STDMETHODCALLTYPE RecordingHelper::GetIDsOfNames(REFIID,
                                                          DISPID* ids) {
   if (count != 1) return DISP_E_UNKNOWNNAME;
   if (mode != Mode::kNoSuchMethod &&
-      CompareStringOrdinal(names[0], -1, L"Trova_DMXIn_SetChannel", -1,
-                           TRUE) == CSTR_EQUAL) {
+      CompareStringOrdinal(names[0], -1, L"Trova_DMXIn_SetChannel", -1, TRUE) ==
+          CSTR_EQUAL) {
     ids[0] = kReportId;
     return S_OK;
   }
@@ -49,9 +49,11 @@ HRESULT STDMETHODCALLTYPE RecordingHelper::GetIDsOfNames(REFIID,
   return DISP_E_UNKNOWNNAME;
 }
 
-HRESULT STDMETHODCALLTYPE RecordingHelper::Invoke(
-    DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
-    VARIANT* result, EXCEPINFO* exception, UINT*) {
+HRESULT STDMETHODCALLTYPE RecordingHelper::Invoke(DISPID id, REFIID, LCID,
+                                                  WORD flags,
+                                                  DISPPARAMS* parameters,
+                                                  VARIANT* result,
+                                                  EXCEPINFO* exception, UINT*) {
   if (id != kReportId || !(flags & DISPATCH_METHOD)) {
     return DISP_E_MEMBERNOTFOUND;
   }

@@ -2,8 +2,8 @@
 // A host's helper object written in C++: answers Trova_DMXIn_SetChannel by
 // name and records every call with the argument types it received.
 
-#include <windows.h>
 #include <oaidl.h>
+#include <windows.h>
 
 #include <functional>
 #include <vector>

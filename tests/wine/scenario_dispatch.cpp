@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "bindings/com/quorvix_idl.h"
 #include "driver_client.h"
-#include "platform/win32/quorvix_idl.h"
 #include "scenario_tools.h"
 
 namespace {
@@ -46,8 +46,9 @@ void ScenarioDispatch(HostContext& host) {
   Checks& checks = host.checks;
 
   // Names and dispatch identifiers.
-  const wchar_t* names[] = {L"Disable", L"Enable", L"PluginName",
-                            L"SetChannel", L"Configure", L"Init", L"Term"};
+  const wchar_t* names[] = {L"Disable",    L"Enable",    L"PluginName",
+                            L"SetChannel", L"Configure", L"Init",
+                            L"Term"};
   bool ids_in_order = true;
   for (DISPID expected = 0x60030000; const wchar_t* name : names) {
     DISPID id = 0;
@@ -74,14 +75,14 @@ void ScenarioDispatch(HostContext& host) {
                DISP_E_MEMBERNOTFOUND, "a property put is refused");
 
   // Argument forms: by value, typed by reference, variant by reference.
-  checks.Equal(client.Boolean(L"Init", {Text(kTitle), Text(kFile), Empty()}),
-               0, "Init with an Empty helper");
+  checks.Equal(client.Boolean(L"Init", {Text(kTitle), Text(kFile), Empty()}), 0,
+               "Init with an Empty helper");
   VARIANT title = Text(kTitle);
   VARIANT file = Text(kFile);
   VARIANT nothing = Dispatch(nullptr);
-  checks.Equal(client.Boolean(L"Init", {ByRef(&title), ByRef(&file),
-                                        ByRef(&nothing)}),
-               0, "Init with arguments as VT_VARIANT|VT_BYREF and Nothing");
+  checks.Equal(
+      client.Boolean(L"Init", {ByRef(&title), ByRef(&file), ByRef(&nothing)}),
+      0, "Init with arguments as VT_VARIANT|VT_BYREF and Nothing");
   VariantClear(&title);
   VariantClear(&file);
   const CallResult bad_helper =
@@ -102,9 +103,9 @@ void ScenarioDispatch(HostContext& host) {
   V_I4REF(&typed) = &typed_value;
   checks.Equal(client.Boolean(L"SetChannel", {Double(11.0), typed}), 1,
                "SetChannel with a double and a VT_I4|VT_BYREF");
-  checks.Expect(V_VT(&channel) == VT_I4 && V_I4(&channel) == 10 &&
-                    typed_value == 13,
-                "arguments are never written back");
+  checks.Expect(
+      V_VT(&channel) == VT_I4 && V_I4(&channel) == 10 && typed_value == 13,
+      "arguments are never written back");
   VariantClear(&value);
   host.PumpUntil([&] { return host.SimEvents("frame").size() >= 2; });
   const auto frames = host.SimEvents("frame");
@@ -118,9 +119,9 @@ void ScenarioDispatch(HostContext& host) {
                "one argument too few is DISP_E_BADPARAMCOUNT");
   const CallResult mismatch =
       client.Call(L"SetChannel", {Text(L"abc"), Long(1)});
-  checks.Expect(mismatch.result == DISP_E_TYPEMISMATCH &&
-                    mismatch.argument_error == 1,
-                "a channel that is no number is a type mismatch at rgvarg[1]");
+  checks.Expect(
+      mismatch.result == DISP_E_TYPEMISMATCH && mismatch.argument_error == 1,
+      "a channel that is no number is a type mismatch at rgvarg[1]");
   const CallResult invalid = client.Call(L"SetChannel", {Long(5), Long(300)});
   checks.Expect(invalid.result == DISP_E_EXCEPTION &&
                     invalid.exception.scode == kInvalidValue &&
@@ -136,9 +137,9 @@ void ScenarioDispatch(HostContext& host) {
                 "a channel beyond 32 bits is error 6");
   const CallResult lowest =
       client.Call(L"SetChannel", {Long(-2147483647L - 1), Long(1)});
-  checks.Expect(lowest.result == DISP_E_EXCEPTION &&
-                    lowest.exception.scode == kOverflow,
-                "channel -2147483648 is error 6");
+  checks.Expect(
+      lowest.result == DISP_E_EXCEPTION && lowest.exception.scode == kOverflow,
+      "channel -2147483648 is error 6");
 
   // The dual interface and IErrorInfo.
   _clsOutputDriver* dual = nullptr;
@@ -168,11 +169,10 @@ void ScenarioDispatch(HostContext& host) {
       info->GetDescription(&description);
       info->Release();
     }
-    checks.Expect(source && std::wstring(source) == L"Quorvix" &&
-                      description &&
-                      std::wstring(description).find(L"256") !=
-                          std::wstring::npos,
-                  "IErrorInfo carries source and description");
+    checks.Expect(
+        source && std::wstring(source) == L"Quorvix" && description &&
+            std::wstring(description).find(L"256") != std::wstring::npos,
+        "IErrorInfo carries source and description");
     SysFreeString(source);
     SysFreeString(description);
     BSTR name = nullptr;
@@ -181,8 +181,7 @@ void ScenarioDispatch(HostContext& host) {
                   "PluginName through the vtable");
     SysFreeString(name);
     VARIANT_BOOL enabled = VARIANT_FALSE;
-    checks.Expect(SUCCEEDED(dual->Enable(&enabled)) &&
-                      enabled == VARIANT_TRUE,
+    checks.Expect(SUCCEEDED(dual->Enable(&enabled)) && enabled == VARIANT_TRUE,
                   "Enable through the vtable is VARIANT_TRUE");
   }
 

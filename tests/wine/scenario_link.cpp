@@ -32,9 +32,12 @@ namespace {
 // The frame a channel value becomes on the line.
 std::string Frame(long channel, long value) {
   const unsigned long index = static_cast<unsigned long>(channel - 1);
-  return std::string{'\xFF', static_cast<char>(index & 0xFF),
-                     static_cast<char>((index >> 8) & 0x7F), '\x01',
-                     static_cast<char>(value), '\0'};
+  return std::string{'\xFF',
+                     static_cast<char>(index & 0xFF),
+                     static_cast<char>((index >> 8) & 0x7F),
+                     '\x01',
+                     static_cast<char>(value),
+                     '\0'};
 }
 
 std::string Received(HostContext& host) {
@@ -51,9 +54,9 @@ void ScenarioLink(HostContext& host) {
   if (!host.checks.Expect(driver != nullptr, "created by ProgID")) return;
   const DriverClient client(driver);
   RecordingHelper helper;
-  host.checks.Equal(client.Boolean(L"Init", {Text(kTitle), Text(kFile),
-                                             Dispatch(&helper)}),
-                    0, "Init returns False");
+  host.checks.Equal(
+      client.Boolean(L"Init", {Text(kTitle), Text(kFile), Dispatch(&helper)}),
+      0, "Init returns False");
   host.checks.Equal(helper.references(), 2L, "the helper is held after Init");
   host.checks.Equal(client.Boolean(L"SetChannel", {Long(1), Long(0)}), 0,
                     "SetChannel before Enable returns False");
@@ -75,8 +78,9 @@ void ScenarioLink(HostContext& host) {
   client.Boolean(L"SetChannel", {Long(258), Long(199)});
   const auto lines = host.traces.Take();
   host.checks.Expect(
-      Contains(lines, "[Quorvix] SetChannel: Sending channel 258 @ 199: "
-                      "\xFF\x01\x01\x01\xC7"),
+      Contains(lines,
+               "[Quorvix] SetChannel: Sending channel 258 @ 199: "
+               "\xFF\x01\x01\x01\xC7"),
       "the SetChannel trace line carries the frame up to its zero byte");
 
   std::string expected = std::string("c?") + Frame(258, 199);
@@ -97,13 +101,12 @@ void ScenarioLink(HostContext& host) {
   host.checks.Equal(answered_true, kFrames, "every SetChannel returns True");
   host.PumpUntil([&] { return Received(host).size() >= expected.size(); });
   const std::string received = Received(host);
-  host.checks.Expect(received == expected,
-                     "the simulator received every frame byte for byte",
-                     std::to_string(received.size()) + " of " +
-                         std::to_string(expected.size()) + " bytes, " +
-                         (received == expected.substr(0, received.size())
-                              ? "a prefix"
-                              : "different"));
+  host.checks.Expect(
+      received == expected, "the simulator received every frame byte for byte",
+      std::to_string(received.size()) + " of " +
+          std::to_string(expected.size()) + " bytes, " +
+          (received == expected.substr(0, received.size()) ? "a prefix"
+                                                           : "different"));
   host.checks.Equal(host.SimEvents("frame").size(),
                     static_cast<std::size_t>(kFrames + 2),
                     "the simulator counted every frame");
@@ -131,9 +134,9 @@ void ScenarioBoxes(HostContext& host) {
   host.checks.Equal(client.Boolean(L"Enable"), 0,
                     "Enable on a missing port returns False");
   auto boxes = BoxesSeen(host, 1);
-  host.checks.Expect(boxes.size() == 1 && boxes[0].text == kM1 &&
-                         boxes[0].icon == L"error",
-                     "a missing port shows M1 with the error icon");
+  host.checks.Expect(
+      boxes.size() == 1 && boxes[0].text == kM1 && boxes[0].icon == L"error",
+      "a missing port shows M1 with the error icon");
   host.checks.Equal(host.SimEvents("handshake").size(), std::size_t{0},
                     "no handshake without a port");
 
@@ -157,9 +160,9 @@ void ScenarioBoxes(HostContext& host) {
   host.checks.Equal(client.Boolean(L"Enable"), 0,
                     "Enable with a silent transmitter returns False");
   boxes = BoxesSeen(host, 1);
-  host.checks.Expect(boxes.size() == 1 && boxes[0].text == kM2 &&
-                         boxes[0].icon == L"error",
-                     "a silent transmitter shows M2 with the error icon");
+  host.checks.Expect(
+      boxes.size() == 1 && boxes[0].text == kM2 && boxes[0].icon == L"error",
+      "a silent transmitter shows M2 with the error icon");
   host.checks.Expect(host.SimCommand("silent off"), "simulator answers again");
   host.checks.Equal(client.Boolean(L"Enable"), 1,
                     "Enable again on the open port returns True");
@@ -182,7 +185,8 @@ void ScenarioBoxes(HostContext& host) {
                     "Enable with a long answer returns False");
   BoxesSeen(host, 1);
   host.checks.Expect(
-      Contains(host.traces.Take(), "[Quorvix] OnComm: LastRecv is now " + long_reply),
+      Contains(host.traces.Take(),
+               "[Quorvix] OnComm: LastRecv is now " + long_reply),
       "a 1500-byte LastRecv is traced whole");
 
   // A transmitter that never stops talking cannot hold Enable.
@@ -223,11 +227,10 @@ void ScenarioBoxes(HostContext& host) {
   count_notices();
   host.checks.Equal(noticed, std::size_t{1}, "the failure is traced once");
   const CallResult vanished = client.Call(L"SetChannel", {Long(1), Long(1)});
-  host.checks.Expect(vanished.result == DISP_E_EXCEPTION &&
-                         vanished.exception.scode ==
-                             MAKE_HRESULT(1, FACILITY_CONTROL, 8020),
-                     "SetChannel on a vanished device is error 8020",
-                     vanished.Description());
+  host.checks.Expect(
+      vanished.result == DISP_E_EXCEPTION &&
+          vanished.exception.scode == MAKE_HRESULT(1, FACILITY_CONTROL, 8020),
+      "SetChannel on a vanished device is error 8020", vanished.Description());
 
   client.Boolean(L"Disable");
   client.Boolean(L"Term");

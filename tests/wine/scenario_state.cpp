@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "bindings/com/quorvix_idl.h"
 #include "driver_client.h"
-#include "platform/win32/quorvix_idl.h"
 #include "recording_helper.h"
 #include "scenario_tools.h"
 
@@ -63,13 +63,13 @@ void ScenarioSettings(HostContext& host) {
 
   SetSetting(L"ComPort", L"abc");
   const CallResult mismatch = init();
-  checks.Expect(mismatch.result == DISP_E_EXCEPTION &&
-                    mismatch.exception.scode == kTypeMismatch &&
-                    mismatch.Description().find("ComPort") !=
-                        std::string::npos &&
-                    mismatch.Description().find("abc") != std::string::npos,
-                "a port text that is no number is error 13 naming key and text",
-                mismatch.Description());
+  checks.Expect(
+      mismatch.result == DISP_E_EXCEPTION &&
+          mismatch.exception.scode == kTypeMismatch &&
+          mismatch.Description().find("ComPort") != std::string::npos &&
+          mismatch.Description().find("abc") != std::string::npos,
+      "a port text that is no number is error 13 naming key and text",
+      mismatch.Description());
 
   SetSetting(L"ComPort", L"3");
   {
@@ -84,12 +84,12 @@ void ScenarioSettings(HostContext& host) {
     RegCloseKey(key);
   }
   const CallResult not_text = init();
-  checks.Expect(not_text.result == DISP_E_EXCEPTION &&
-                    not_text.exception.scode == kStoreFailure &&
-                    not_text.Description().find("ComSettings") !=
-                        std::string::npos,
-                "a value that is not REG_SZ is error 75 naming the key",
-                not_text.Description());
+  checks.Expect(
+      not_text.result == DISP_E_EXCEPTION &&
+          not_text.exception.scode == kStoreFailure &&
+          not_text.Description().find("ComSettings") != std::string::npos,
+      "a value that is not REG_SZ is error 75 naming the key",
+      not_text.Description());
 
   // Titles and file names beyond ASCII reach the registry as UTF-16.
   SetSetting(L"ComSettings", L"38400,n,8,1");
@@ -98,10 +98,10 @@ void ScenarioSettings(HostContext& host) {
                                         Text(L"plug-in ß.dll"), Empty()}),
                0, "Init with a title beyond ASCII");
   client.Boolean(L"Term");
-  checks.Expect(KeyExists(HKEY_CURRENT_USER,
-                          L"Software\\VB and VBA Program Settings\\" + title +
-                              L"\\Plugins\\plug-in ß.dll"),
-                "the settings key is named in UTF-16");
+  checks.Expect(
+      KeyExists(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\" +
+                                       title + L"\\Plugins\\plug-in ß.dll"),
+      "the settings key is named in UTF-16");
 
   // Leave the values run.sh reads back with `wine reg query`.
   UseSimulator(host, L"38400,n,8,1");
@@ -200,16 +200,15 @@ void ScenarioUnload(HostContext& host) {
 void ScenarioUnregistered(HostContext& host) {
   Checks& checks = host.checks;
   CLSID clsid;
-  checks.Expect(FAILED(CLSIDFromProgID(kProgId, &clsid)),
-                "the ProgID is gone");
+  checks.Expect(FAILED(CLSIDFromProgID(kProgId, &clsid)), "the ProgID is gone");
   IDispatch* driver = nullptr;
-  checks.Equal(CoCreateInstance(CLSID_clsOutputDriver, nullptr,
-                                CLSCTX_INPROC_SERVER, IID_IDispatch,
-                                reinterpret_cast<void**>(&driver)),
-               REGDB_E_CLASSNOTREG, "the class is no longer registered");
-  checks.Expect(
-      !KeyExists(HKEY_CLASSES_ROOT, L"CLSID\\" + GuidText(CLSID_clsOutputDriver)),
-      "the CLSID key is gone");
+  checks.Equal(
+      CoCreateInstance(CLSID_clsOutputDriver, nullptr, CLSCTX_INPROC_SERVER,
+                       IID_IDispatch, reinterpret_cast<void**>(&driver)),
+      REGDB_E_CLASSNOTREG, "the class is no longer registered");
+  checks.Expect(!KeyExists(HKEY_CLASSES_ROOT,
+                           L"CLSID\\" + GuidText(CLSID_clsOutputDriver)),
+                "the CLSID key is gone");
   checks.Expect(
       !KeyExists(HKEY_CLASSES_ROOT, L"TypeLib\\" + GuidText(LIBID_Quorvix)),
       "the type library registration is gone");

@@ -7,7 +7,9 @@
 namespace {
 
 // {B54F3741-5B07-11cf-A4B0-00AA004A55E8}
-constexpr CLSID kVBScript = {0xb54f3741, 0x5b07, 0x11cf,
+constexpr CLSID kVBScript = {0xb54f3741,
+                             0x5b07,
+                             0x11cf,
                              {0xa4, 0xb0, 0x00, 0xaa, 0x00, 0x4a, 0x55, 0xe8}};
 
 class Site final : public IActiveScriptSite {
@@ -81,16 +83,16 @@ HRESULT GetProperty(IDispatch* object, const wchar_t* name, VARIANT* value) {
   }
   if (FAILED(result)) return result;
   DISPPARAMS none{};
-  return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT,
-                        DISPATCH_PROPERTYGET, &none, value, nullptr, nullptr);
+  return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
+                        &none, value, nullptr, nullptr);
 }
 
 }  // namespace
 
 ScriptHelper::ScriptHelper(const wchar_t* script, const wchar_t* variable) {
-  HRESULT result =
-      CoCreateInstance(kVBScript, nullptr, CLSCTX_INPROC_SERVER,
-                       __uuidof(IActiveScript), reinterpret_cast<void**>(&engine_));
+  HRESULT result = CoCreateInstance(kVBScript, nullptr, CLSCTX_INPROC_SERVER,
+                                    __uuidof(IActiveScript),
+                                    reinterpret_cast<void**>(&engine_));
   if (FAILED(result)) {
     error_ = L"no VBScript engine";
     return;

@@ -3,8 +3,8 @@
 // VBScript engine itself (IActiveScript on vbscript.dll), as a script host
 // hands it to Init.
 
-#include <windows.h>
 #include <activscp.h>
+#include <windows.h>
 
 #include <string>
 

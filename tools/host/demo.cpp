@@ -25,8 +25,10 @@ constexpr const char* kFileName = "libquorvix.so";
 class TemporaryFolder {
  public:
   TemporaryFolder() {
-    std::string pattern = (fs::temp_directory_path() / "quorvix-demo-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    std::string pattern =
+        (fs::temp_directory_path() / "quorvix-demo-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr)
+      throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
   }
   ~TemporaryFolder() {
@@ -42,12 +44,14 @@ class TemporaryFolder {
 void Step(const std::string& text) { std::cout << "\n== " << text << "\n"; }
 
 // The simulator's log lines of one kind ("rx", "frame", ...), newest last.
-std::vector<std::string> LogLines(const fs::path& log, const std::string& event) {
+std::vector<std::string> LogLines(const fs::path& log,
+                                  const std::string& event) {
   std::vector<std::string> lines;
   std::ifstream in(log);
   for (std::string line; std::getline(in, line);) {
     const std::size_t space = line.find(' ');
-    if (space != std::string::npos && line.compare(space + 1, event.size() + 1, event + " ") == 0) {
+    if (space != std::string::npos &&
+        line.compare(space + 1, event.size() + 1, event + " ") == 0) {
       lines.push_back(line.substr(space + 1));
     }
   }
@@ -61,20 +65,27 @@ void ShowFile(const fs::path& path) {
 
 }  // namespace
 
-int RunDemo(const std::string& library_path, const std::string& sim_path, bool show_trace) {
+int RunDemo(const std::string& library_path, const std::string& sim_path,
+            bool show_trace) {
   const TemporaryFolder config;
   setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
-  const fs::path settings_file = config.path() / "quorvix" / (std::string(kTitle) + ".ini");
+  const fs::path settings_file =
+      config.path() / "quorvix" / (std::string(kTitle) + ".ini");
   fs::create_directories(settings_file.parent_path());
   // DMX input on, at full speed, so the demo needs no dialog.
-  std::ofstream(settings_file) << "[Plugins\\" << kFileName << "]\n"
-                               << "ComPort=1\nComSettings=38400,n,8,1\n"
-                               << "DMXInActive=True\nDMXInChannels=16\nDMXInInterval=50\n";
+  std::ofstream(settings_file)
+      << "[Plugins\\" << kFileName << "]\n"
+      << "ComPort=1\nComSettings=38400,n,8,1\n"
+      << "DMXInActive=True\nDMXInChannels=16\nDMXInInterval=50\n";
 
-  Step("Starting the simulated DMX-Transmitter; COM1 is linked to its pseudo-terminal");
+  Step(
+      "Starting the simulated DMX-Transmitter; COM1 is linked to its "
+      "pseudo-terminal");
   const fs::path sim_log = config.path() / "sim.log";
-  SimProcess sim(sim_path, {"--link", (config.path() / "quorvix" / "ports" / "COM1").string(),
-                            "--log", sim_log.string()});
+  SimProcess sim(
+      sim_path,
+      {"--link", (config.path() / "quorvix" / "ports" / "COM1").string(),
+       "--log", sim_log.string()});
   std::cout << "transmitter on " << sim.pty_path() << "\n";
 
   PluginLibrary plugin(library_path);
@@ -95,8 +106,8 @@ int RunDemo(const std::string& library_path, const std::string& sim_path, bool s
       std::cout << "transmitter received: " << line << "\n";
     }
   }
-  std::cout
-            << "transmitter decoded:  " << LogLines(sim_log, "frame").back() << "\n"
+  std::cout << "transmitter decoded:  " << LogLines(sim_log, "frame").back()
+            << "\n"
             << "transmitter: " << sim.Command("out 5") << "\n";
 
   Step("A chase over channels 1 to 8, as the transmitter sees it");

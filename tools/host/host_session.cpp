@@ -27,13 +27,15 @@ std::string Visible(std::string_view bytes) {
 
 }  // namespace
 
-HostSession::HostSession(PluginLibrary& plugin, std::ostream& out, bool show_trace)
+HostSession::HostSession(PluginLibrary& plugin, std::ostream& out,
+                         bool show_trace)
     : plugin_(plugin), out_(out) {
   ShowTrace(show_trace);
   plugin_.set_message_box(&HostSession::PrintMessage, this);
   driver_ = plugin_.create();
   if (driver_ == nullptr) {
-    throw std::runtime_error(std::string("qvx_create failed: ") + plugin_.last_error());
+    throw std::runtime_error(std::string("qvx_create failed: ") +
+                             plugin_.last_error());
   }
 }
 
@@ -43,16 +45,19 @@ HostSession::~HostSession() {
   plugin_.set_message_box(nullptr, nullptr);
 }
 
-bool HostSession::Check(const char* operation, int rc, const std::string& result) {
+bool HostSession::Check(const char* operation, int rc,
+                        const std::string& result) {
   if (rc != 0) {
-    out_ << operation << " failed: error " << rc << ": " << plugin_.last_error() << "\n";
+    out_ << operation << " failed: error " << rc << ": " << plugin_.last_error()
+         << "\n";
     return false;
   }
   out_ << operation << " -> " << result << "\n";
   return true;
 }
 
-bool HostSession::Call(const char* operation, int (*entry_point)(qvx_driver*, qvx_bool*)) {
+bool HostSession::Call(const char* operation,
+                       int (*entry_point)(qvx_driver*, qvx_bool*)) {
   qvx_bool result = 0;
   const int rc = entry_point(driver_, &result);
   return Check(operation, rc, Boolean(result));
@@ -61,7 +66,8 @@ bool HostSession::Call(const char* operation, int (*entry_point)(qvx_driver*, qv
 bool HostSession::Init(const std::string& title, const std::string& file_name) {
   const qvx_helper helper{this, &HostSession::Invoke, &HostSession::Release};
   qvx_bool result = 0;
-  const int rc = plugin_.Init(driver_, title.c_str(), file_name.c_str(), &helper, &result);
+  const int rc =
+      plugin_.Init(driver_, title.c_str(), file_name.c_str(), &helper, &result);
   return Check("Init", rc, Boolean(result));
 }
 
@@ -69,12 +75,13 @@ bool HostSession::Enable() { return Call("Enable", plugin_.Enable); }
 
 bool HostSession::Disable() { return Call("Disable", plugin_.Disable); }
 
-bool HostSession::SetChannel(std::int32_t channel, std::int32_t value, bool quiet) {
+bool HostSession::SetChannel(std::int32_t channel, std::int32_t value,
+                             bool quiet) {
   qvx_bool result = 0;
   const int rc = plugin_.SetChannel(driver_, channel, value, &result);
   if (quiet && rc == 0) return true;
-  const std::string name =
-      "SetChannel(" + std::to_string(channel) + ", " + std::to_string(value) + ")";
+  const std::string name = "SetChannel(" + std::to_string(channel) + ", " +
+                           std::to_string(value) + ")";
   return Check(name.c_str(), rc, Boolean(result));
 }
 
@@ -98,10 +105,12 @@ void HostSession::ShowTrace(bool show) {
 
 void HostSession::Pump(int milliseconds) {
   using std::chrono::steady_clock;
-  const auto end = steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  const auto end =
+      steady_clock::now() + std::chrono::milliseconds(milliseconds);
   for (auto now = steady_clock::now(); now < end; now = steady_clock::now()) {
     const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count();
+        std::chrono::duration_cast<std::chrono::milliseconds>(end - now)
+            .count();
     plugin_.pump(static_cast<int>(left) + 1);
   }
 }
@@ -114,7 +123,8 @@ int HostSession::Invoke(void* context, const char* method, std::int32_t channel,
                         std::uint8_t value) {
   auto* self = static_cast<HostSession*>(context);
   if (std::strcmp(method, "Trova_DMXIn_SetChannel") != 0) return 438;
-  self->out_ << "Trova_DMXIn_SetChannel(" << channel << ", " << int{value} << ")\n";
+  self->out_ << "Trova_DMXIn_SetChannel(" << channel << ", " << int{value}
+             << ")\n";
   self->reports_.push_back({channel, value});
   if (self->on_report_) self->on_report_(self->reports_.back());
   return 0;
@@ -123,7 +133,8 @@ int HostSession::Invoke(void* context, const char* method, std::int32_t channel,
 void HostSession::Release(void*) {}
 
 void HostSession::PrintTrace(void* context, const char* line) {
-  static_cast<HostSession*>(context)->out_ << "  trace: " << Visible(line) << "\n";
+  static_cast<HostSession*>(context)->out_ << "  trace: " << Visible(line)
+                                           << "\n";
 }
 
 void HostSession::PrintMessage(void* context, int is_error, const char* title,
@@ -134,8 +145,8 @@ void HostSession::PrintMessage(void* context, int is_error, const char* title,
     shown.replace(at, 2, " / ");
   }
   static_cast<HostSession*>(context)->out_
-      << "  message box (" << (is_error ? "error" : "information") << ") " << title
-      << ": " << shown << "\n";
+      << "  message box (" << (is_error ? "error" : "information") << ") "
+      << title << ": " << shown << "\n";
 }
 
 }  // namespace quorvix::host

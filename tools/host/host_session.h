@@ -24,8 +24,8 @@ class HostSession {
   HostSession(const HostSession&) = delete;
   HostSession& operator=(const HostSession&) = delete;
 
-  // Each prints "<Operation> -> <result>" or "<Operation> failed: error N: text"
-  // and returns false on failure.
+  // Each prints "<Operation> -> <result>" or "<Operation> failed: error N:
+  // text" and returns false on failure.
   bool Init(const std::string& title, const std::string& file_name);
   bool Enable();
   bool Disable();

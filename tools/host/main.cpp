@@ -13,11 +13,15 @@
 namespace {
 
 void Usage() {
-  std::cerr << "usage: quorvix-host [--lib PATH] [--sim PATH] [--trace] COMMAND...\n"
-               "       quorvix-host [--lib PATH] [--trace] -     (commands from stdin)\n"
-               "       quorvix-host [--lib PATH] [--sim PATH] [--trace] demo\n"
-               "commands: init TITLE FILE | enable | disable | configure | term | name |\n"
-               "          set CH VALUE | chase FIRST LAST ROUNDS DELAY_MS | watch MS\n";
+  std::cerr
+      << "usage: quorvix-host [--lib PATH] [--sim PATH] [--trace] COMMAND...\n"
+         "       quorvix-host [--lib PATH] [--trace] -     (commands from "
+         "stdin)\n"
+         "       quorvix-host [--lib PATH] [--sim PATH] [--trace] demo\n"
+         "commands: init TITLE FILE | enable | disable | configure | term | "
+         "name |\n"
+         "          set CH VALUE | chase FIRST LAST ROUNDS DELAY_MS | watch "
+         "MS\n";
 }
 
 }  // namespace

@@ -10,16 +10,20 @@ namespace {
 
 std::optional<long> Number(const std::string& word) {
   long value = 0;
-  const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
-  if (ec != std::errc() || end != word.data() + word.size()) return std::nullopt;
+  const auto [end, ec] =
+      std::from_chars(word.data(), word.data() + word.size(), value);
+  if (ec != std::errc() || end != word.data() + word.size())
+    return std::nullopt;
   return value;
 }
 
-void Chase(HostSession& session, long first, long last, long rounds, long delay_ms) {
+void Chase(HostSession& session, long first, long last, long rounds,
+           long delay_ms) {
   for (long round = 0; round < rounds; ++round) {
     for (long channel = first; channel <= last; ++channel) {
       for (long other = first; other <= last; ++other) {
-        session.SetChannel(static_cast<std::int32_t>(other), other == channel ? 255 : 0,
+        session.SetChannel(static_cast<std::int32_t>(other),
+                           other == channel ? 255 : 0,
                            /*quiet=*/true);
       }
       std::cout << "chase: channel " << channel << " at full\n";
@@ -55,14 +59,16 @@ std::vector<std::string> SplitWords(const std::string& line) {
 bool RunScript(HostSession& session, const std::vector<std::string>& words) {
   std::size_t at = 0;
   // The next `count` words as numbers, or nothing (after saying why).
-  const auto numbers = [&](const std::string& command, std::size_t count)
-      -> std::optional<std::vector<long>> {
+  const auto numbers =
+      [&](const std::string& command,
+          std::size_t count) -> std::optional<std::vector<long>> {
     std::vector<long> values;
     for (std::size_t i = 0; i < count; ++i) {
       const std::optional<long> value =
           at + i < words.size() ? Number(words[at + i]) : std::nullopt;
       if (!value) {
-        std::cerr << "quorvix-host: " << command << " needs " << count << " numbers\n";
+        std::cerr << "quorvix-host: " << command << " needs " << count
+                  << " numbers\n";
         return std::nullopt;
       }
       values.push_back(*value);
@@ -95,7 +101,8 @@ bool RunScript(HostSession& session, const std::vector<std::string>& words) {
       if (!args) return false;
       for (const long value : *args) {
         if (value < INT32_MIN || value > INT32_MAX) {
-          std::cerr << "quorvix-host: set: " << value << " does not fit 32 bits\n";
+          std::cerr << "quorvix-host: set: " << value
+                    << " does not fit 32 bits\n";
           return false;
         }
       }

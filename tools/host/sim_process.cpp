@@ -23,7 +23,8 @@ SimProcess::SimProcess(const std::string& program,
   argv.push_back(nullptr);
 
   pid_ = fork();
-  if (pid_ < 0) throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
+  if (pid_ < 0)
+    throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
   if (pid_ == 0) {
     dup2(in_pipe[0], STDIN_FILENO);
     dup2(out_pipe[1], STDOUT_FILENO);
@@ -41,7 +42,8 @@ SimProcess::SimProcess(const std::string& program,
 
   const std::string first = ReadLine();
   if (first.rfind("pty ", 0) != 0) {
-    throw std::runtime_error("quorvix-sim did not start (" + program + "): " + first);
+    throw std::runtime_error("quorvix-sim did not start (" + program +
+                             "): " + first);
   }
   pty_path_ = first.substr(4);
 }
@@ -49,13 +51,15 @@ SimProcess::SimProcess(const std::string& program,
 SimProcess::~SimProcess() {
   if (to_child_ >= 0) {
     const std::string quit = "quit\n";
-    [[maybe_unused]] const auto written = write(to_child_, quit.data(), quit.size());
+    [[maybe_unused]] const auto written =
+        write(to_child_, quit.data(), quit.size());
     close(to_child_);
   }
   if (from_child_ != nullptr) fclose(from_child_);
   if (pid_ > 0) {
     int status = 0;
-    for (int i = 0; i < 200 && waitpid(pid_, &status, WNOHANG) == 0; ++i) usleep(10000);
+    for (int i = 0; i < 200 && waitpid(pid_, &status, WNOHANG) == 0; ++i)
+      usleep(10000);
     if (waitpid(pid_, &status, WNOHANG) == 0) {
       kill(pid_, SIGKILL);
       waitpid(pid_, &status, 0);
@@ -74,11 +78,13 @@ std::string SimProcess::Command(const std::string& line) {
 
 std::string SimProcess::ReadLine() {
   char buffer[4096];
-  if (from_child_ == nullptr || std::fgets(buffer, sizeof buffer, from_child_) == nullptr) {
+  if (from_child_ == nullptr ||
+      std::fgets(buffer, sizeof buffer, from_child_) == nullptr) {
     throw std::runtime_error("quorvix-sim ended unexpectedly");
   }
   std::string line(buffer);
-  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+    line.pop_back();
   return line;
 }
 

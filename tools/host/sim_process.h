@@ -14,7 +14,8 @@ class SimProcess {
  public:
   // Starts `program` with `arguments`; throws std::runtime_error when it
   // cannot start or does not announce its pseudo-terminal.
-  SimProcess(const std::string& program, const std::vector<std::string>& arguments);
+  SimProcess(const std::string& program,
+             const std::vector<std::string>& arguments);
   ~SimProcess();
   SimProcess(const SimProcess&) = delete;
   SimProcess& operator=(const SimProcess&) = delete;

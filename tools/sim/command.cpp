@@ -35,20 +35,24 @@ class Reader {
     if (!ok()) return 0;
     const auto value = ParseInteger(words_[index], min, max);
     if (!value) {
-      Fail(std::string(what) + " '" + std::string(words_[index]) + "' is not a number from " +
-           std::to_string(min) + " to " + std::to_string(max));
+      Fail(std::string(what) + " '" + std::string(words_[index]) +
+           "' is not a number from " + std::to_string(min) + " to " +
+           std::to_string(max));
       return 0;
     }
     return *value;
   }
-  int Channel(std::size_t index) { return static_cast<int>(Number(index, "channel", 1, 512)); }
+  int Channel(std::size_t index) {
+    return static_cast<int>(Number(index, "channel", 1, 512));
+  }
   std::uint8_t Value(std::size_t index, std::string_view what = "value") {
     return static_cast<std::uint8_t>(Number(index, what, 0, 255));
   }
   bool OnOff(std::size_t index) {
     if (!ok()) return false;
     if (words_[index] == "on") return true;
-    if (words_[index] != "off") Fail("'" + std::string(words_[index]) + "' is neither on nor off");
+    if (words_[index] != "off")
+      Fail("'" + std::string(words_[index]) + "' is neither on nor off");
     return false;
   }
   void Fail(const std::string& what) {
@@ -71,8 +75,11 @@ ParsedCommand ParseHandshakeReply(std::string_view line) {
   // The reply is the rest of the line after one separator, so it may hold
   // blanks of its own.
   const std::size_t start = line.find_first_of(" \t");
-  const std::string_view text = start == std::string_view::npos ? "" : line.substr(start + 1);
-  if (text.empty()) return {std::nullopt, "reply-handshake: usage: reply-handshake TEXT|default"};
+  const std::string_view text =
+      start == std::string_view::npos ? "" : line.substr(start + 1);
+  if (text.empty())
+    return {std::nullopt,
+            "reply-handshake: usage: reply-handshake TEXT|default"};
   if (text == "default") return {command::HandshakeReply{Bytes{'G'}}, {}};
   std::string why;
   auto bytes = ParseEscaped(text, &why);
@@ -101,17 +108,22 @@ ParsedCommand ParseCommand(std::string_view line) {
     const int channel = r.Channel(1);
     const std::uint8_t from = r.Value(2, "from");
     const std::uint8_t to = r.Value(3, "to");
-    const auto step = std::chrono::milliseconds(r.Number(4, "step", 1, kMaxStepMs));
+    const auto step =
+        std::chrono::milliseconds(r.Number(4, "step", 1, kMaxStepMs));
     return r.Result(Ramp{channel, from, to, step});
   }
   if (name == "out") {
     if (!r.Arity(1, 1, "out CH")) return r.Error();
     return r.Result(ShowOutput{r.Channel(1)});
   }
-  if (name == "dump") return r.Arity(0, 0, "dump") ? r.Result(Dump{}) : r.Error();
-  if (name == "stats") return r.Arity(0, 0, "stats") ? r.Result(Stats{}) : r.Error();
-  if (name == "vanish") return r.Arity(0, 0, "vanish") ? r.Result(Vanish{}) : r.Error();
-  if (name == "quit") return r.Arity(0, 0, "quit") ? r.Result(Quit{}) : r.Error();
+  if (name == "dump")
+    return r.Arity(0, 0, "dump") ? r.Result(Dump{}) : r.Error();
+  if (name == "stats")
+    return r.Arity(0, 0, "stats") ? r.Result(Stats{}) : r.Error();
+  if (name == "vanish")
+    return r.Arity(0, 0, "vanish") ? r.Result(Vanish{}) : r.Error();
+  if (name == "quit")
+    return r.Arity(0, 0, "quit") ? r.Result(Quit{}) : r.Error();
   if (name == "silent") {
     if (!r.Arity(1, 1, "silent on|off")) return r.Error();
     return r.Result(Silent{r.OnOff(1)});
@@ -126,8 +138,10 @@ ParsedCommand ParseCommand(std::string_view line) {
       if (words.size() > 2) r.Fail("usage: split on [GAP_MS] | split off");
       return r.Result(Split{std::nullopt});
     }
-    const auto gap = words.size() > 2 ? std::chrono::milliseconds(r.Number(2, "gap", 0, kMaxStepMs))
-                                      : kDefaultSplitGap;
+    const auto gap =
+        words.size() > 2
+            ? std::chrono::milliseconds(r.Number(2, "gap", 0, kMaxStepMs))
+            : kDefaultSplitGap;
     return r.Result(Split{gap});
   }
   if (name == "baud") {
@@ -143,7 +157,8 @@ ParsedCommand ParseCommand(std::string_view line) {
     return r.Result(Trailer{byte.value_or(0)});
   }
   if (name == "reply-handshake") return ParseHandshakeReply(line);
-  return {std::nullopt, "unknown command '" + std::string(name) + "' (try --help)"};
+  return {std::nullopt,
+          "unknown command '" + std::string(name) + "' (try --help)"};
 }
 
 }  // namespace quorvix::sim

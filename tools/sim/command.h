@@ -14,26 +14,52 @@
 namespace quorvix::sim {
 
 namespace command {
-struct SetInput { int channel; std::uint8_t value; };
-struct ShowInput { int channel; };
-struct Ramp { int channel; std::uint8_t from; std::uint8_t to; std::chrono::milliseconds step; };
-struct ShowOutput { int channel; };
+struct SetInput {
+  int channel;
+  std::uint8_t value;
+};
+struct ShowInput {
+  int channel;
+};
+struct Ramp {
+  int channel;
+  std::uint8_t from;
+  std::uint8_t to;
+  std::chrono::milliseconds step;
+};
+struct ShowOutput {
+  int channel;
+};
 struct Dump {};
 struct Stats {};
-struct Silent { bool on; };
-struct HandshakeReply { Bytes reply; };
-struct Trailer { std::uint8_t byte; };
-struct Split { std::optional<std::chrono::milliseconds> gap; };  // nullopt: off
-struct Baud { long baud; };  // 0: off, kFollowPort: the speed the driver set on the port
-struct Flood { bool on; };
+struct Silent {
+  bool on;
+};
+struct HandshakeReply {
+  Bytes reply;
+};
+struct Trailer {
+  std::uint8_t byte;
+};
+struct Split {
+  std::optional<std::chrono::milliseconds> gap;
+};  // nullopt: off
+struct Baud {
+  long baud;
+};  // 0: off, kFollowPort: the speed the driver set on the port
+struct Flood {
+  bool on;
+};
 struct Vanish {};
 struct Quit {};
 }  // namespace command
 
-using Command = std::variant<command::SetInput, command::ShowInput, command::Ramp,
-                             command::ShowOutput, command::Dump, command::Stats, command::Silent,
-                             command::HandshakeReply, command::Trailer, command::Split,
-                             command::Baud, command::Flood, command::Vanish, command::Quit>;
+using Command =
+    std::variant<command::SetInput, command::ShowInput, command::Ramp,
+                 command::ShowOutput, command::Dump, command::Stats,
+                 command::Silent, command::HandshakeReply, command::Trailer,
+                 command::Split, command::Baud, command::Flood, command::Vanish,
+                 command::Quit>;
 
 inline constexpr std::chrono::milliseconds kDefaultSplitGap{2};
 inline constexpr long kFollowPort = -1;

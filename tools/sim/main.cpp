@@ -16,7 +16,8 @@
 
 int main(int argc, char** argv) {
   using namespace quorvix::sim;
-  const ParsedOptions parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+  const ParsedOptions parsed =
+      ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
   if (!parsed.options) {
     std::fprintf(stderr, "quorvix-sim: %s\n", parsed.error.c_str());
     return 2;
@@ -31,8 +32,11 @@ int main(int argc, char** argv) {
     PseudoTerminal pty;
     const std::string path = pty.path();
     std::unique_ptr<DeviceLink> link;
-    if (!options.link.empty()) link = std::make_unique<DeviceLink>(options.link, path);
-    Simulator simulator(std::move(pty), options.log.empty() ? EventLog() : EventLog(options.log));
+    if (!options.link.empty())
+      link = std::make_unique<DeviceLink>(options.link, path);
+    Simulator simulator(std::move(pty), options.log.empty()
+                                            ? EventLog()
+                                            : EventLog(options.log));
     for (const Command& command : options.start) simulator.Execute(command);
     std::printf("pty %s\n", path.c_str());
     std::fflush(stdout);

@@ -16,8 +16,8 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
       options.help = true;
       continue;
     }
-    if (arg == "--link" || arg == "--log" || arg == "--handshake-reply" || arg == "--baud" ||
-        arg == "--trailer") {
+    if (arg == "--link" || arg == "--log" || arg == "--handshake-reply" ||
+        arg == "--baud" || arg == "--trailer") {
       const auto v = value();
       if (!v || v->empty()) return {std::nullopt, arg + " needs a value"};
       if (arg == "--link") {

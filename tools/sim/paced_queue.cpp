@@ -7,7 +7,8 @@ namespace quorvix::sim {
 void PacedQueue::SetBaud(long baud) {
   baud_ = baud > 0 ? baud : 0;
   // Rounded up, so a byte never leaves early.
-  byte_time_ = baud_ > 0 ? nanoseconds((10'000'000'000LL + baud_ - 1) / baud_) : nanoseconds(0);
+  byte_time_ = baud_ > 0 ? nanoseconds((10'000'000'000LL + baud_ - 1) / baud_)
+                         : nanoseconds(0);
 }
 
 void PacedQueue::SetSplit(std::optional<nanoseconds> gap) { split_gap_ = gap; }
@@ -16,7 +17,8 @@ std::size_t PacedQueue::Push(std::span<const std::uint8_t> bytes, Time now) {
   if (queue_.empty()) line_free_ = std::max(line_free_, now);
   const std::size_t room = capacity_ - queue_.size();
   const std::size_t taken = std::min(room, bytes.size());
-  queue_.insert(queue_.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(taken));
+  queue_.insert(queue_.end(), bytes.begin(),
+                bytes.begin() + static_cast<std::ptrdiff_t>(taken));
   return taken;
 }
 
@@ -33,7 +35,8 @@ std::size_t PacedQueue::Due(Time now) const {
   if (!next || *next > now) return 0;
   if (split_gap_) return 1;
   if (byte_time_.count() == 0) return queue_.size();
-  const auto carried = static_cast<std::size_t>((now - line_free_) / byte_time_);
+  const auto carried =
+      static_cast<std::size_t>((now - line_free_) / byte_time_);
   if (carried < std::min(queue_.size(), batch_)) return 0;
   return std::min(queue_.size(), carried);
 }
@@ -41,10 +44,12 @@ std::size_t PacedQueue::Due(Time now) const {
 void PacedQueue::Release(std::size_t count, Time now) {
   count = std::min(count, queue_.size());
   if (count == 0) return;
-  queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(count));
+  queue_.erase(queue_.begin(),
+               queue_.begin() + static_cast<std::ptrdiff_t>(count));
   line_free_ += byte_time_ * static_cast<long>(count);
   // Unpaced, or a byte held up by the split gap: the line was idle meanwhile.
-  if (byte_time_.count() == 0 || split_gap_) line_free_ = std::max(line_free_, now);
+  if (byte_time_.count() == 0 || split_gap_)
+    line_free_ = std::max(line_free_, now);
   last_release_ = now;
 }
 

@@ -61,8 +61,8 @@ class PacedQueue {
   std::optional<nanoseconds> split_gap_;
   std::size_t batch_ = 1;
   std::deque<std::uint8_t> queue_;
-  Time line_free_{};      // when the line has carried the last released byte
-  Time last_release_{};   // for the split gap
+  Time line_free_{};     // when the line has carried the last released byte
+  Time last_release_{};  // for the split gap
 };
 
 }  // namespace quorvix::sim

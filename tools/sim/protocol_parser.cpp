@@ -13,7 +13,8 @@ constexpr std::size_t kMaxDiscardedPerEvent = 256;
 
 }  // namespace
 
-void ProtocolParser::Feed(std::span<const std::uint8_t> bytes, std::vector<Event>& events) {
+void ProtocolParser::Feed(std::span<const std::uint8_t> bytes,
+                          std::vector<Event>& events) {
   for (const std::uint8_t b : bytes) Push(b, events);
   FlushDiscarded(events);
 }
@@ -42,7 +43,8 @@ void ProtocolParser::Push(std::uint8_t byte, std::vector<Event>& events) {
   const std::size_t at = pending_.size() - 1;
   switch (pending_.front()) {
     case kFrameStart:
-      if ((at == 3 && byte != 0x01) || (at == 5 && byte != 0x00)) return Reject(events);
+      if ((at == 3 && byte != 0x01) || (at == 5 && byte != 0x00))
+        return Reject(events);
       if (at == 5) Complete(events);
       return;
     case kDmxInStart:

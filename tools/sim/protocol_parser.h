@@ -56,8 +56,9 @@ struct Discarded {
   bool operator==(const Discarded&) const = default;
 };
 
-using Event = std::variant<ChannelFrame, HandshakeQuery, DmxInRequest, InfoRequest, SetupRequest,
-                           UnknownByte, Malformed, Discarded>;
+using Event =
+    std::variant<ChannelFrame, HandshakeQuery, DmxInRequest, InfoRequest,
+                 SetupRequest, UnknownByte, Malformed, Discarded>;
 
 class ProtocolParser {
  public:

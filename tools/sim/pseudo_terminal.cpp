@@ -17,8 +17,9 @@ namespace {
 void SetFlags(int fd, int flags) {
   if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | flags) < 0 ||
       ::fcntl(fd, F_SETFD, FD_CLOEXEC) < 0) {
-    throw std::runtime_error(std::string("cannot set up the pseudo-terminal: ") +
-                             std::strerror(errno));
+    throw std::runtime_error(
+        std::string("cannot set up the pseudo-terminal: ") +
+        std::strerror(errno));
   }
 }
 
@@ -71,19 +72,22 @@ DeviceLink::DeviceLink(std::filesystem::path link, std::filesystem::path target)
   std::error_code ec;
   if (link_.has_parent_path()) fs::create_directories(link_.parent_path(), ec);
   if (ec) {
-    throw std::runtime_error("cannot create folder '" + link_.parent_path().string() +
+    throw std::runtime_error("cannot create folder '" +
+                             link_.parent_path().string() +
                              "': " + ec.message());
   }
   const auto status = fs::symlink_status(link_, ec);
   if (fs::exists(status)) {
     if (!fs::is_symlink(status)) {
-      throw std::runtime_error("'" + link_.string() + "' exists and is not a link; not replaced");
+      throw std::runtime_error("'" + link_.string() +
+                               "' exists and is not a link; not replaced");
     }
     fs::remove(link_, ec);
   }
   fs::create_symlink(target_, link_, ec);
   if (ec) {
-    throw std::runtime_error("cannot create link '" + link_.string() + "': " + ec.message());
+    throw std::runtime_error("cannot create link '" + link_.string() +
+                             "': " + ec.message());
   }
 }
 

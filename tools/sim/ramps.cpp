@@ -5,11 +5,13 @@
 
 namespace quorvix::sim {
 
-void Ramps::Start(int channel, std::uint8_t from, std::uint8_t to, std::chrono::milliseconds step,
-                  Time now, const Apply& apply) {
+void Ramps::Start(int channel, std::uint8_t from, std::uint8_t to,
+                  std::chrono::milliseconds step, Time now,
+                  const Apply& apply) {
   ramps_.erase(channel);
   apply(channel, from);
-  if (from != to) ramps_.insert_or_assign(channel, Ramp{from, to, step, now, from});
+  if (from != to)
+    ramps_.insert_or_assign(channel, Ramp{from, to, step, now, from});
 }
 
 int Ramps::ValueAt(const Ramp& ramp, Time now) {

@@ -19,8 +19,8 @@ class Ramps {
 
   // The channel takes `from` at once (through apply) and `to` after
   // |to - from| steps. A ramp on the same channel is replaced.
-  void Start(int channel, std::uint8_t from, std::uint8_t to, std::chrono::milliseconds step,
-             Time now, const Apply& apply);
+  void Start(int channel, std::uint8_t from, std::uint8_t to,
+             std::chrono::milliseconds step, Time now, const Apply& apply);
   void Cancel(int channel) { ramps_.erase(channel); }
 
   // Applies every value change that has fallen due; finished ramps end.

@@ -11,8 +11,10 @@
 
 namespace quorvix::sim {
 
-inline constexpr std::string_view kInfoText = "Quorvix-Sim DMX-Transmitter, 512 out / 512 in\r\n";
-inline constexpr std::string_view kSetupText = "Quorvix-Sim setup menu: nothing to set\r\n";
+inline constexpr std::string_view kInfoText =
+    "Quorvix-Sim DMX-Transmitter, 512 out / 512 in\r\n";
+inline constexpr std::string_view kSetupText =
+    "Quorvix-Sim setup menu: nothing to set\r\n";
 
 struct Reply {
   std::string_view kind;  // "handshake", "dmxin", "info" or "setup"

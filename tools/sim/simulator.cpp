@@ -16,7 +16,8 @@ constexpr std::size_t kReadChunk = 4096;
 constexpr std::size_t kReceivedCapacity = kReadChunk;
 constexpr std::size_t kOutgoingCapacity = 64 * 1024;
 constexpr std::size_t kMaxLine = 4096;
-constexpr std::size_t kDrainLimit = 256 * 1024;  // per command, so input cannot starve us
+constexpr std::size_t kDrainLimit =
+    256 * 1024;  // per command, so input cannot starve us
 constexpr std::size_t kFloodChunk = kReadChunk;
 constexpr std::uint8_t kFloodByte = 0x55;
 // A paced line is read and flooded in pieces of about this much line time.
@@ -24,8 +25,8 @@ constexpr nanoseconds kPacedSlice = std::chrono::milliseconds(2);
 
 std::size_t BytesPerSlice(const PacedQueue& line, std::size_t unpaced) {
   if (line.ByteTime().count() == 0) return unpaced;
-  return std::clamp<std::size_t>(static_cast<std::size_t>(kPacedSlice / line.ByteTime()), 1,
-                                 unpaced);
+  return std::clamp<std::size_t>(
+      static_cast<std::size_t>(kPacedSlice / line.ByteTime()), 1, unpaced);
 }
 
 std::string OnOff(bool on) { return on ? "on" : "off"; }
@@ -63,7 +64,8 @@ void Simulator::ReadMaster(Time now) {
   const ssize_t n = ::read(pty_.master(), buffer.data(), want);
   if (n < 0 && errno == EIO) return HangUp(now);
   if (n <= 0) return;
-  const std::span<const std::uint8_t> bytes(buffer.data(), static_cast<std::size_t>(n));
+  const std::span<const std::uint8_t> bytes(buffer.data(),
+                                            static_cast<std::size_t>(n));
   stats_.rx_bytes += n;
   Log(now, "rx " + ToHex(bytes));
   received_.Push(bytes, now);
@@ -86,8 +88,9 @@ void Simulator::DrainMaster() {
 
 void Simulator::ProcessReceived(Time now) {
   while (const std::size_t due = received_.Due(now)) {
-    const Bytes bytes(received_.bytes().begin(),
-                      received_.bytes().begin() + static_cast<std::ptrdiff_t>(due));
+    const Bytes bytes(
+        received_.bytes().begin(),
+        received_.bytes().begin() + static_cast<std::ptrdiff_t>(due));
     received_.Release(due, now);
     events_.clear();
     parser_.Feed(bytes, events_);
@@ -100,7 +103,8 @@ void Simulator::Handle(const Event& event, Time now) {
     Simulator& sim;
     std::string operator()(const ChannelFrame& f) const {
       ++sim.stats_.frames;
-      const std::string rest = std::to_string(f.channel) + " " + std::to_string(f.value);
+      const std::string rest =
+          std::to_string(f.channel) + " " + std::to_string(f.value);
       if (!Universe::Contains(f.channel)) {
         ++sim.stats_.frames_ignored;
         return "frame-ignored " + rest;
@@ -145,7 +149,8 @@ void Simulator::Handle(const Event& event, Time now) {
   }
 }
 
-void Simulator::QueueReply(std::string_view kind, const Bytes& bytes, Time now) {
+void Simulator::QueueReply(std::string_view kind, const Bytes& bytes,
+                           Time now) {
   Log(now, "reply " + std::string(kind) + " " + ToHex(bytes));
   FollowPortSpeed(now);
   const std::size_t taken = pty_.open() ? outgoing_.Push(bytes, now) : 0;
@@ -183,7 +188,8 @@ void Simulator::WriteOut(Time now) {
     }
     if (written > flood) {
       stats_.tx_bytes += static_cast<long>(written - flood);
-      Log(now, "tx " + ToHex(std::span(buffer.data() + flood, written - flood)));
+      Log(now,
+          "tx " + ToHex(std::span(buffer.data() + flood, written - flood)));
     }
     outgoing_.Release(written, now);
     TopUpFlood(now);
@@ -192,7 +198,9 @@ void Simulator::WriteOut(Time now) {
 
 void Simulator::Service(Time now) {
   ProcessReceived(now);
-  ramps_.Advance(now, [&](int channel, std::uint8_t value) { ChangeInput(channel, value, now); });
+  ramps_.Advance(now, [&](int channel, std::uint8_t value) {
+    ChangeInput(channel, value, now);
+  });
   TopUpFlood(now);
   WriteOut(now);
 }
@@ -241,12 +249,17 @@ std::string Simulator::StatsAnswer() const {
     return " " + std::string(name) + "=" + std::to_string(value);
   };
   return "ok stats" + field("frames", stats_.frames) +
-         field("frames-ignored", stats_.frames_ignored) + field("handshakes", stats_.handshakes) +
-         field("dmxin-requests", stats_.dmxin_requests) + field("info", stats_.info) +
-         field("setup", stats_.setup) + field("unknown", stats_.unknown) +
-         field("malformed", stats_.malformed) + field("discarded", stats_.discarded) +
-         field("rx-bytes", stats_.rx_bytes) + field("tx-bytes", stats_.tx_bytes) +
-         field("flood-bytes", stats_.flood_bytes) + field("dropped", stats_.dropped);
+         field("frames-ignored", stats_.frames_ignored) +
+         field("handshakes", stats_.handshakes) +
+         field("dmxin-requests", stats_.dmxin_requests) +
+         field("info", stats_.info) + field("setup", stats_.setup) +
+         field("unknown", stats_.unknown) +
+         field("malformed", stats_.malformed) +
+         field("discarded", stats_.discarded) +
+         field("rx-bytes", stats_.rx_bytes) +
+         field("tx-bytes", stats_.tx_bytes) +
+         field("flood-bytes", stats_.flood_bytes) +
+         field("dropped", stats_.dropped);
 }
 
 std::string Simulator::Execute(const Command& command) {
@@ -263,12 +276,15 @@ std::string Simulator::Execute(const Command& command) {
   }
   if (const auto* c = std::get_if<command::Ramp>(&command)) {
     ramps_.Start(c->channel, c->from, c->to, c->step, now,
-                 [&](int channel, std::uint8_t value) { ChangeInput(channel, value, now); });
-    return "ok ramp " + number(c->channel) + " " + number(c->from) + " " + number(c->to) + " " +
-           number(c->step.count());
+                 [&](int channel, std::uint8_t value) {
+                   ChangeInput(channel, value, now);
+                 });
+    return "ok ramp " + number(c->channel) + " " + number(c->from) + " " +
+           number(c->to) + " " + number(c->step.count());
   }
   if (const auto* c = std::get_if<ShowOutput>(&command)) {
-    return "ok out " + number(c->channel) + " " + number(output_.Get(c->channel));
+    return "ok out " + number(c->channel) + " " +
+           number(output_.Get(c->channel));
   }
   if (std::holds_alternative<Dump>(command)) return DumpAnswer();
   if (std::holds_alternative<command::Stats>(command)) return StatsAnswer();
@@ -332,7 +348,8 @@ void Simulator::ReadInput() {
     quit_ = true;
     return;
   }
-  for (const char c : std::string_view(buffer.data(), static_cast<std::size_t>(n))) {
+  for (const char c :
+       std::string_view(buffer.data(), static_cast<std::size_t>(n))) {
     if (c == '\n') {
       if (!skipping_long_line_) RunLine(input_buffer_);
       skipping_long_line_ = false;
@@ -341,7 +358,8 @@ void Simulator::ReadInput() {
     } else if (!skipping_long_line_) {
       input_buffer_ += c;
       if (input_buffer_.size() > kMaxLine) {
-        Answer("error command line longer than " + std::to_string(kMaxLine) + " bytes");
+        Answer("error command line longer than " + std::to_string(kMaxLine) +
+               " bytes");
         skipping_long_line_ = true;
         input_buffer_.clear();
       }
@@ -362,7 +380,8 @@ int Simulator::Run(const StopSignals& signals) {
     const nfds_t master_at = count;
     if (pty_.open()) {
       short events = 0;
-      if (received_.empty() || received_.ByteTime().count() == 0) events |= POLLIN;
+      if (received_.empty() || received_.ByteTime().count() == 0)
+        events |= POLLIN;
       if (write_blocked_) events |= POLLOUT;
       fds[count++] = {pty_.master(), events, 0};
     }
@@ -370,14 +389,17 @@ int Simulator::Run(const StopSignals& signals) {
     timespec timeout{};
     const auto wake = NextWake(now);
     if (wake) {
-      const auto wait = std::chrono::duration_cast<nanoseconds>(*wake - now).count();
+      const auto wait =
+          std::chrono::duration_cast<nanoseconds>(*wake - now).count();
       timeout.tv_sec = static_cast<time_t>(wait / 1'000'000'000);
       timeout.tv_nsec = static_cast<long>(wait % 1'000'000'000);
     }
-    const int ready = ::ppoll(fds.data(), count, wake ? &timeout : nullptr, &signals.wait_mask());
+    const int ready = ::ppoll(fds.data(), count, wake ? &timeout : nullptr,
+                              &signals.wait_mask());
     if (ready < 0) {
       if (errno == EINTR) continue;
-      std::fprintf(stderr, "quorvix-sim: poll failed: %s\n", std::strerror(errno));
+      std::fprintf(stderr, "quorvix-sim: poll failed: %s\n",
+                   std::strerror(errno));
       return 1;
     }
     const Time woke = Clock::now();
@@ -390,7 +412,8 @@ int Simulator::Run(const StopSignals& signals) {
         HangUp(woke);
       }
     }
-    if (input_open_ && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) ReadInput();
+    if (input_open_ && (fds[0].revents & (POLLIN | POLLHUP | POLLERR)))
+      ReadInput();
   }
   Log(Clock::now(), "exit");
   return 0;

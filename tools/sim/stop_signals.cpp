@@ -30,7 +30,9 @@ StopSignals::StopSignals() {
   signal(SIGPIPE, SIG_IGN);
 }
 
-StopSignals::~StopSignals() { sigprocmask(SIG_SETMASK, &previous_mask_, nullptr); }
+StopSignals::~StopSignals() {
+  sigprocmask(SIG_SETMASK, &previous_mask_, nullptr);
+}
 
 bool StopSignals::raised() { return g_raised != 0; }
 

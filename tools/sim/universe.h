@@ -10,7 +10,9 @@ class Universe {
  public:
   static constexpr int kChannels = 512;
 
-  static constexpr bool Contains(long channel) { return channel >= 1 && channel <= kChannels; }
+  static constexpr bool Contains(long channel) {
+    return channel >= 1 && channel <= kChannels;
+  }
 
   // Both expect a channel for which Contains() holds.
   std::uint8_t Get(int channel) const { return values_[channel - 1]; }

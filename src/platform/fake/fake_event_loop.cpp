@@ -18,7 +18,8 @@ struct FakeEventLoop::TimerState {
 // Only marks the state dead, so that a source outliving its loop is harmless.
 class FakeEventLoop::Source final : public TimerSource {
  public:
-  explicit Source(std::shared_ptr<TimerState> state) : state_(std::move(state)) {}
+  explicit Source(std::shared_ptr<TimerState> state)
+      : state_(std::move(state)) {}
   ~Source() override { state_->alive = false; }
 
  private:
@@ -110,9 +111,10 @@ void FakeEventLoop::Pump() {
       [&](const Event& e) { return !IsPending(e, pump); });
   std::move(rest, events_.end(), std::back_inserter(batch));
   events_.erase(rest, events_.end());
-  std::stable_sort(batch.begin(), batch.end(), [](const Event& a, const Event& b) {
-    return a.due != b.due ? a.due < b.due : a.seq < b.seq;
-  });
+  std::stable_sort(batch.begin(), batch.end(),
+                   [](const Event& a, const Event& b) {
+                     return a.due != b.due ? a.due < b.due : a.seq < b.seq;
+                   });
 
   std::vector<std::shared_ptr<TimerState>> due_timers;
   for (const auto& t : timers_) {
@@ -146,14 +148,16 @@ void FakeEventLoop::Pump() {
 }
 
 void FakeEventLoop::Sleep(std::chrono::milliseconds duration) {
-  if (duration.count() < 0) throw std::invalid_argument("FakeEventLoop: negative sleep");
+  if (duration.count() < 0)
+    throw std::invalid_argument("FakeEventLoop: negative sleep");
   ++sleeps_;
   slept_ += duration;
   now_ += duration;
 }
 
 void FakeEventLoop::Advance(std::chrono::milliseconds duration) {
-  if (duration.count() < 0) throw std::invalid_argument("FakeEventLoop: time runs forward");
+  if (duration.count() < 0)
+    throw std::invalid_argument("FakeEventLoop: time runs forward");
   now_ += duration;
 }
 

@@ -47,7 +47,9 @@ class FakeHelper final : public HostHelper {
   // The answer to every call without a queued one.
   void SetResult(HostCallResult result) { result_ = std::move(result); }
   // Answers of the next calls, in order.
-  void QueueResult(HostCallResult result) { queued_.push_back(std::move(result)); }
+  void QueueResult(HostCallResult result) {
+    queued_.push_back(std::move(result));
+  }
   void SetDuringCall(std::function<void(const HelperCall&)> action) {
     during_call_ = std::move(action);
   }

@@ -50,7 +50,8 @@ std::function<void()> Arrival(std::shared_ptr<void> core_keepalive,
     if (!line || !line->open) return;  // arrived after the port was closed
     line->received += bytes;
     ++*notifications;
-    const std::function<void()> notify = line->on_receive;  // may close the port
+    const std::function<void()> notify =
+        line->on_receive;  // may close the port
     if (notify) notify();
   };
 }
@@ -72,19 +73,20 @@ class FakeSerial::Connection final : public SerialConnection {
 
   void Write(std::string_view bytes) override {
     if (core_->fail_writes) {
-      throw Error(kDeviceFailed, "The device on COM" + std::to_string(line_->port) +
+      throw Error(kDeviceFailed, "The device on COM" +
+                                     std::to_string(line_->port) +
                                      " vanished during a write");
     }
     const std::string data(bytes);
     core_->writes.push_back(data);
-    const auto rule = std::find_if(core_->rules.begin(), core_->rules.end(),
-                                   [&](const Rule& r) {
-                                     return r.written == data && r.uses_left != 0;
-                                   });
+    const auto rule = std::find_if(
+        core_->rules.begin(), core_->rules.end(),
+        [&](const Rule& r) { return r.written == data && r.uses_left != 0; });
     if (rule != core_->rules.end()) {
       if (rule->uses_left > 0) --rule->uses_left;
       for (const ReplyPiece& piece : rule->reply) {
-        auto arrival = Arrival(core_, line_, piece.bytes, &core_->notifications);
+        auto arrival =
+            Arrival(core_, line_, piece.bytes, &core_->notifications);
         if (piece.in_pump > 0) {
           loop_.PostInPump(piece.in_pump, std::move(arrival));
         } else {
@@ -167,10 +169,14 @@ void FakeSerial::MuteReads(bool mute) { core_->mute_reads = mute; }
 
 bool FakeSerial::IsOpen() const { return core_->line != nullptr; }
 int FakeSerial::OpenPort() const { return core_->line ? core_->line->port : 0; }
-const std::vector<OpenRecord>& FakeSerial::opens() const { return core_->opens; }
+const std::vector<OpenRecord>& FakeSerial::opens() const {
+  return core_->opens;
+}
 int FakeSerial::open_attempts() const { return core_->open_attempts; }
 int FakeSerial::closes() const { return core_->closes; }
-const std::vector<std::string>& FakeSerial::writes() const { return core_->writes; }
+const std::vector<std::string>& FakeSerial::writes() const {
+  return core_->writes;
+}
 std::string FakeSerial::written() const {
   std::string all;
   for (const std::string& w : core_->writes) all += w;

@@ -54,7 +54,8 @@ class FakeSerial final : public SerialBackend {
 
   // --- ports (all exist and are free unless told otherwise) ---
   void MissingPort(int port);  // Open fails with 8002
-  void BusyPort(int port);     // Open fails with 8005, as if another program held it
+  void BusyPort(
+      int port);  // Open fails with 8005, as if another program held it
   void FailOpen(int port, int error_number);
   void RestorePort(int port);
 

@@ -7,15 +7,15 @@ namespace quorvix::fake {
 std::string FakeStore::Read(std::string_view application,
                             std::string_view section, std::string_view key,
                             std::string_view default_value) {
-  const auto found = values_.find(
-      Address{std::string(application), std::string(section), std::string(key)});
+  const auto found = values_.find(Address{
+      std::string(application), std::string(section), std::string(key)});
   const std::string value =
       found != values_.end() ? found->second : std::string(default_value);
   reads_.push_back(StoreAccess{std::string(application), std::string(section),
                                std::string(key), value});
   if (fail_reads_ || fail_read_key_ == key) {
-    throw Error(kStoreFailure,
-                "Cannot read setting \"" + std::string(key) + "\" (scripted failure)");
+    throw Error(kStoreFailure, "Cannot read setting \"" + std::string(key) +
+                                   "\" (scripted failure)");
   }
   return value;
 }
@@ -25,8 +25,8 @@ void FakeStore::Write(std::string_view application, std::string_view section,
   ++write_attempts_;
   const bool numbered_failure = fail_write_in_ > 0 && --fail_write_in_ == 0;
   if (numbered_failure || fail_write_key_ == key) {
-    throw Error(kStoreFailure,
-                "Cannot write setting \"" + std::string(key) + "\" (scripted failure)");
+    throw Error(kStoreFailure, "Cannot write setting \"" + std::string(key) +
+                                   "\" (scripted failure)");
   }
   Set(application, section, key, value);
   writes_.push_back(StoreAccess{std::string(application), std::string(section),
@@ -42,8 +42,8 @@ void FakeStore::Set(std::string_view application, std::string_view section,
 std::optional<std::string> FakeStore::Get(std::string_view application,
                                           std::string_view section,
                                           std::string_view key) const {
-  const auto found = values_.find(
-      Address{std::string(application), std::string(section), std::string(key)});
+  const auto found = values_.find(Address{
+      std::string(application), std::string(section), std::string(key)});
   if (found == values_.end()) return std::nullopt;
   return found->second;
 }

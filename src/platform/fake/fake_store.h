@@ -23,7 +23,8 @@ struct StoreAccess {
 class FakeStore final : public SettingsStore {
  public:
   std::string Read(std::string_view application, std::string_view section,
-                   std::string_view key, std::string_view default_value) override;
+                   std::string_view key,
+                   std::string_view default_value) override;
   void Write(std::string_view application, std::string_view section,
              std::string_view key, std::string_view value) override;
 

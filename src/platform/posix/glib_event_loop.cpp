@@ -50,7 +50,8 @@ void GlibEventLoop::WaitAndPump(Clock::time_point deadline) {
   // Measured against GLib's own clock, so the two clocks need not agree. A
   // wait nested inside a handler puts the outer wait's deadline back after.
   const gint64 outer_ready_time = g_source_get_ready_time(deadline_);
-  g_source_set_ready_time(deadline_, g_get_monotonic_time() + remaining.count());
+  g_source_set_ready_time(deadline_,
+                          g_get_monotonic_time() + remaining.count());
   // A blocking iteration may also end on a bare wake-up of the context
   // having run nothing.
   while (!g_main_context_iteration(context_, TRUE) && Clock::now() < deadline) {

@@ -42,14 +42,10 @@ speed_t Speed(std::uint32_t baud, const std::string& port) {
 
 tcflag_t DataBits(int bits, const std::string& port) {
   switch (bits) {
-    case 5:
-      return CS5;
-    case 6:
-      return CS6;
-    case 7:
-      return CS7;
-    case 8:
-      return CS8;
+    case 5: return CS5;
+    case 6: return CS6;
+    case 7: return CS7;
+    case 8: return CS8;
     default:
       // termios has no 4-bit character size.
       Refuse(port, std::to_string(bits) +
@@ -59,17 +55,12 @@ tcflag_t DataBits(int bits, const std::string& port) {
 
 tcflag_t ParityFlags(Parity parity) {
   switch (parity) {
-    case Parity::kNone:
-      return 0;
-    case Parity::kEven:
-      return PARENB;
-    case Parity::kOdd:
-      return PARENB | PARODD;
+    case Parity::kNone: return 0;
+    case Parity::kEven: return PARENB;
+    case Parity::kOdd: return PARENB | PARODD;
     // CMSPAR makes the parity bit constant: 1 with PARODD, else 0.
-    case Parity::kMark:
-      return PARENB | CMSPAR | PARODD;
-    case Parity::kSpace:
-      return PARENB | CMSPAR;
+    case Parity::kMark: return PARENB | CMSPAR | PARODD;
+    case Parity::kSpace: return PARENB | CMSPAR;
   }
   return 0;
 }

@@ -7,7 +7,8 @@ namespace quorvix {
 // No openlog: a plug-in must not replace the host's own syslog ident; the
 // "[Quorvix] " prefix of every line tells them apart.
 void SyslogTrace::Write(std::string_view line) {
-  syslog(LOG_USER | LOG_DEBUG, "%.*s", static_cast<int>(line.size()), line.data());
+  syslog(LOG_USER | LOG_DEBUG, "%.*s", static_cast<int>(line.size()),
+         line.data());
 }
 
 }  // namespace quorvix

@@ -51,15 +51,13 @@ class FdGuard {
     case ENXIO:
     case ENODEV:
     case ENOTDIR:
-    case ELOOP:
-      throw Error(kPortMissing, name + " does not exist" + detail);
+    case ELOOP: throw Error(kPortMissing, name + " does not exist" + detail);
     case EBUSY:
     case EWOULDBLOCK:
       throw Error(
           kPortInUse,
           name + " is already open or in use by another program" + detail);
-    default:
-      throw Error(kDeviceFailed, name + " cannot be opened" + detail);
+    default: throw Error(kDeviceFailed, name + " cannot be opened" + detail);
   }
 }
 

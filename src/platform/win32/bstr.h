@@ -1,8 +1,8 @@
 #pragma once
 // Owns one BSTR.
 
-#include <windows.h>
 #include <oleauto.h>
+#include <windows.h>
 
 #include <new>
 #include <string>

@@ -18,8 +18,7 @@ constexpr int kAutomationError = 440;
 
 std::string HresultText(HRESULT result) {
   char hex[16];
-  std::snprintf(hex, sizeof hex, "0x%08lX",
-                static_cast<unsigned long>(result));
+  std::snprintf(hex, sizeof hex, "0x%08lX", static_cast<unsigned long>(result));
   return SystemErrorText(static_cast<DWORD>(result)) + " [" + hex + "]";
 }
 
@@ -37,12 +36,11 @@ HostCallResult Failure(int number, std::string description) {
 }
 
 HostCallResult NoSuchMethod(std::string_view method) {
-  return {kNoSuchMethod, "The host's helper object has no method " +
-                             std::string(method)};
+  return {kNoSuchMethod,
+          "The host's helper object has no method " + std::string(method)};
 }
 
-HRESULT FindMethod(IDispatch* helper, std::string_view method,
-                   DISPID* dispid) {
+HRESULT FindMethod(IDispatch* helper, std::string_view method, DISPID* dispid) {
   std::wstring name = Widen(method);
   LPOLESTR names[] = {name.data()};
   const HRESULT result =
@@ -70,8 +68,7 @@ DispatchHelper::DispatchHelper(IDispatch* helper) : helper_(helper) {
 DispatchHelper::~DispatchHelper() { helper_->Release(); }
 
 HostCallResult DispatchHelper::Call(std::string_view method,
-                                    std::int32_t channel,
-                                    std::uint8_t value) {
+                                    std::int32_t channel, std::uint8_t value) {
   // The host may let go of its last reference from inside the call.
   helper_->AddRef();
   struct Hold {
@@ -113,8 +110,8 @@ HostCallResult DispatchHelper::Call(std::string_view method,
     const Bstr source(exception.bstrSource);
     const Bstr description(exception.bstrDescription);
     const Bstr help(exception.bstrHelpFile);
-    const int number = exception.scode != 0 ? ErrorNumber(exception.scode)
-                                            : exception.wCode;
+    const int number =
+        exception.scode != 0 ? ErrorNumber(exception.scode) : exception.wCode;
     std::string text = description.Utf8();
     if (text.empty()) text = HresultText(exception.scode);
     if (!source.Utf8().empty()) text = source.Utf8() + ": " + text;

@@ -5,8 +5,8 @@
 // such method (438); any other failure is a failed call, whose number is
 // never 438 so that it cannot be taken for a missing method.
 
-#include <windows.h>
 #include <oaidl.h>
+#include <windows.h>
 
 #include "platform/host_helper.h"
 

@@ -5,7 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "link/frmMain.h"
 #include "platform/win32/wide_text.h"
 
 namespace quorvix::win32 {
@@ -42,7 +41,9 @@ class WindowTimer final : public TimerSource {
   UINT_PTR id_;
 };
 
-HiddenWindowLoop::HiddenWindowLoop(HINSTANCE instance) : instance_(instance) {
+HiddenWindowLoop::HiddenWindowLoop(HINSTANCE instance,
+                                   std::string_view caption_text)
+    : instance_(instance) {
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof window_class;
   window_class.lpfnWndProc = &HiddenWindowLoop::WindowProc;
@@ -53,7 +54,7 @@ HiddenWindowLoop::HiddenWindowLoop(HINSTANCE instance) : instance_(instance) {
     throw std::runtime_error("Cannot register the hidden window's class: " +
                              SystemErrorText(GetLastError()));
   }
-  const std::wstring caption = Widen(frmMain::kCaption);
+  const std::wstring caption = Widen(caption_text);
   window_ = CreateWindowExW(0, kWindowClass, caption.c_str(), WS_OVERLAPPED, 0,
                             0, 0, 0, HWND_MESSAGE, nullptr, instance_, this);
   if (!window_) {
@@ -87,12 +88,8 @@ LRESULT CALLBACK HiddenWindowLoop::WindowProc(HWND window, UINT message,
 LRESULT HiddenWindowLoop::Handle(HWND window, UINT message, WPARAM wparam,
                                  LPARAM lparam) {
   switch (message) {
-    case WM_TIMER:
-      RunTimer(wparam);
-      return 0;
-    case kReceiveMessage:
-      RunReceiver(wparam);
-      return 0;
+    case WM_TIMER: RunTimer(wparam); return 0;
+    case kReceiveMessage: RunReceiver(wparam); return 0;
     case kPumpMarker:
       // Modal loops (message boxes) dispatch markers too; remember the
       // latest so that the pump that posted it knows it has been reached.
@@ -101,8 +98,7 @@ LRESULT HiddenWindowLoop::Handle(HWND window, UINT message, WPARAM wparam,
         marker_seen_ = static_cast<std::uint32_t>(wparam);
       }
       return 0;
-    default:
-      return DefWindowProcW(window, message, wparam, lparam);
+    default: return DefWindowProcW(window, message, wparam, lparam);
   }
 }
 
@@ -150,9 +146,9 @@ void HiddenWindowLoop::PumpPending() {
   // Input, paint and timer messages are handed out only when no posted
   // message is left, so they get their turn here, each at most once.
   for (int budget = kSweepBudget; budget > 0; --budget) {
-    if (!PeekMessageW(&message, nullptr, 0, 0,
-                      PM_REMOVE | PM_QS_INPUT | PM_QS_PAINT |
-                          PM_QS_SENDMESSAGE)) {
+    if (!PeekMessageW(
+            &message, nullptr, 0, 0,
+            PM_REMOVE | PM_QS_INPUT | PM_QS_PAINT | PM_QS_SENDMESSAGE)) {
       break;
     }
     if (!Dispatch(message)) return;
@@ -161,8 +157,8 @@ void HiddenWindowLoop::PumpPending() {
   while (timers_run.size() < kTimerBudget &&
          PeekMessageW(&message, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) {
     const std::pair<HWND, WPARAM> timer{message.hwnd, message.wParam};
-    const bool again = std::find(timers_run.begin(), timers_run.end(),
-                                 timer) != timers_run.end();
+    const bool again = std::find(timers_run.begin(), timers_run.end(), timer) !=
+                       timers_run.end();
     Dispatch(message);
     if (again) break;
     timers_run.push_back(timer);

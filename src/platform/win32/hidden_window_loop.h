@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string_view>
 
 #include "platform/event_loop.h"
 
@@ -19,8 +20,9 @@ class HiddenWindowLoop final : public EventLoop {
   using ReceiverId = WPARAM;
   static constexpr UINT kReceiveMessage = WM_APP + 1;
 
-  // Throws std::runtime_error when the window cannot be created.
-  explicit HiddenWindowLoop(HINSTANCE instance);
+  // `caption` names the window for tools that list windows. Throws
+  // std::runtime_error when the window cannot be created.
+  HiddenWindowLoop(HINSTANCE instance, std::string_view caption);
   ~HiddenWindowLoop() override;
   HiddenWindowLoop(const HiddenWindowLoop&) = delete;
   HiddenWindowLoop& operator=(const HiddenWindowLoop&) = delete;

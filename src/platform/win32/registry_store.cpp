@@ -55,15 +55,13 @@ class Key {
 }  // namespace
 
 std::string RegistryStore::Read(std::string_view application,
-                                std::string_view section,
-                                std::string_view key,
+                                std::string_view section, std::string_view key,
                                 std::string_view default_value) {
   const std::string path = KeyPath(application, section);
   RefuseZeros(key, path, application, section);
   Key opened;
-  const LSTATUS open_status =
-      RegOpenKeyExW(HKEY_CURRENT_USER, Widen(path).c_str(), 0, KEY_QUERY_VALUE,
-                    opened.out());
+  const LSTATUS open_status = RegOpenKeyExW(
+      HKEY_CURRENT_USER, Widen(path).c_str(), 0, KEY_QUERY_VALUE, opened.out());
   if (open_status == ERROR_FILE_NOT_FOUND) return std::string(default_value);
   if (open_status != ERROR_SUCCESS) {
     throw Error(kStoreFailure, "Cannot read " + Where(key, path) + ": " +

@@ -4,8 +4,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "link/trace_line.h"
 #include "platform/error.h"
+#include "platform/trace_line.h"
 #include "platform/win32/serial_reader.h"
 #include "platform/win32/wide_text.h"
 
@@ -61,8 +61,7 @@ Error OpenError(int port, DWORD code) {
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_BUSY:
-      return Error(kPortInUse,
-                   name + " is already in use by another program");
+      return Error(kPortInUse, name + " is already in use by another program");
     default:
       return Error(kDeviceFailed,
                    name + " cannot be opened: " + SystemErrorText(code));
@@ -116,16 +115,14 @@ void Configure(HANDLE handle, int port, const LineSettings& settings) {
   dcb.fRtsControl = RTS_CONTROL_ENABLE;
   dcb.fAbortOnError = FALSE;
   if (!SetCommState(handle, &dcb)) {
-    throw Error(kDeviceFailed, PortName(port) +
-                                   " refuses the line settings: " +
+    throw Error(kDeviceFailed, PortName(port) + " refuses the line settings: " +
                                    SystemErrorText(GetLastError()));
   }
   COMMTIMEOUTS timeouts{};
   timeouts.ReadIntervalTimeout = kReadIntervalMs;
   timeouts.ReadTotalTimeoutConstant = kReadWaitMs;
   if (!SetCommTimeouts(handle, &timeouts)) {
-    throw Error(kDeviceFailed, PortName(port) +
-                                   " refuses its timeouts: " +
+    throw Error(kDeviceFailed, PortName(port) + " refuses its timeouts: " +
                                    SystemErrorText(GetLastError()));
   }
   PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR);
@@ -184,16 +181,15 @@ class Connection final : public SerialConnection {
                                      SystemErrorText(reader_->failure()));
     }
     if (bytes.size() > 0x7fffffff) {
-      throw Error(kDeviceFailed, "Too many bytes for one write to " +
-                                     PortName(port_));
+      throw Error(kDeviceFailed,
+                  "Too many bytes for one write to " + PortName(port_));
     }
     const auto size = static_cast<DWORD>(bytes.size());
     OVERLAPPED overlapped{};
     overlapped.hEvent = write_done_.get();
     ResetEvent(overlapped.hEvent);
     DWORD written = 0;
-    if (!WriteFile(handle_.get(), bytes.data(), size, &written,
-                   &overlapped)) {
+    if (!WriteFile(handle_.get(), bytes.data(), size, &written, &overlapped)) {
       const DWORD error = GetLastError();
       if (error != ERROR_IO_PENDING) {
         throw Error(kDeviceFailed, "Writing to " + PortName(port_) +
@@ -203,15 +199,15 @@ class Connection final : public SerialConnection {
       if (WaitForSingleObject(overlapped.hEvent, bound) != WAIT_OBJECT_0) {
         CancelIoEx(handle_.get(), &overlapped);
         GetOverlappedResult(handle_.get(), &overlapped, &written, TRUE);
-        throw Error(kDeviceFailed,
-                    "Writing " + std::to_string(size) + " bytes to " +
-                        PortName(port_) + " did not finish within " +
-                        std::to_string(bound) + " ms");
+        throw Error(kDeviceFailed, "Writing " + std::to_string(size) +
+                                       " bytes to " + PortName(port_) +
+                                       " did not finish within " +
+                                       std::to_string(bound) + " ms");
       }
       if (!GetOverlappedResult(handle_.get(), &overlapped, &written, FALSE)) {
-        throw Error(kDeviceFailed, "Writing to " + PortName(port_) +
-                                       " failed: " +
-                                       SystemErrorText(GetLastError()));
+        throw Error(kDeviceFailed,
+                    "Writing to " + PortName(port_) +
+                        " failed: " + SystemErrorText(GetLastError()));
       }
     }
     if (written != size) {
@@ -262,8 +258,7 @@ class Connection final : public SerialConnection {
 }  // namespace
 
 std::unique_ptr<SerialConnection> SerialPorts::Open(
-    int port, const LineSettings& settings,
-    std::function<void()> on_receive) {
+    int port, const LineSettings& settings, std::function<void()> on_receive) {
   const std::wstring path = L"\\\\.\\COM" + std::to_wstring(port);
   Handle handle(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                             nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED,
@@ -271,8 +266,7 @@ std::unique_ptr<SerialConnection> SerialPorts::Open(
   if (!handle.valid()) throw OpenError(port, GetLastError());
   Configure(handle.get(), port, settings);
   return std::make_unique<Connection>(loop_, trace_, port, settings,
-                                      std::move(handle),
-                                      std::move(on_receive));
+                                      std::move(handle), std::move(on_receive));
 }
 
 }  // namespace quorvix::win32

@@ -27,8 +27,8 @@ class ScopedLock {
 
 }  // namespace
 
-SerialReader::SerialReader(HANDLE port, HWND notify_window,
-                           UINT notify_message, WPARAM notify_id)
+SerialReader::SerialReader(HANDLE port, HWND notify_window, UINT notify_message,
+                           WPARAM notify_id)
     : port_(port),
       notify_window_(notify_window),
       notify_message_(notify_message),
@@ -46,8 +46,8 @@ void SerialReader::Start() {
                      reinterpret_cast<LPCWSTR>(&SerialReader::ThreadMain),
                      &pin);
   module_ = pin;
-  thread_ = CreateThread(nullptr, 0, &SerialReader::ThreadMain, this, 0,
-                         nullptr);
+  thread_ =
+      CreateThread(nullptr, 0, &SerialReader::ThreadMain, this, 0, nullptr);
   if (!thread_) {
     if (pin) FreeLibrary(pin);
     throw std::runtime_error("Cannot start the serial reader thread: " +
@@ -92,8 +92,7 @@ void SerialReader::Run() {
         break;
       }
       const HANDLE waits[] = {overlapped.hEvent, stop_event_};
-      if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) !=
-          WAIT_OBJECT_0) {
+      if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
         CancelIoEx(port_, &overlapped);
         GetOverlappedResult(port_, &overlapped, &received, TRUE);
         break;

@@ -4,8 +4,8 @@
 // variables). Each is unwrapped and coerced with VariantChangeType; nothing
 // is ever written back.
 
-#include <windows.h>
 #include <oaidl.h>
+#include <windows.h>
 
 #include <string>
 

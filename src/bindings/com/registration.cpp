@@ -1,12 +1,12 @@
-#include "platform/win32/registration.h"
+#include "bindings/com/registration.h"
 
 #include <oleauto.h>
 #include <olectl.h>
 
 #include <string>
 
-#include "platform/win32/quorvix_idl.h"
-#include "platform/win32/server.h"
+#include "bindings/com/quorvix_idl.h"
+#include "bindings/com/server.h"
 
 // In oleaut32 since Vista; Debian's mingw-w64 headers do not declare them.
 extern "C" {
@@ -39,13 +39,12 @@ Root RootFor(RegistrationScope scope) {
              : Root{HKEY_CURRENT_USER, L"Software\\Classes\\"};
 }
 
-LSTATUS SetText(const Root& root, const std::wstring& path,
-                const wchar_t* name, const std::wstring& value) {
+LSTATUS SetText(const Root& root, const std::wstring& path, const wchar_t* name,
+                const std::wstring& value) {
   HKEY key = nullptr;
-  LSTATUS status =
-      RegCreateKeyExW(root.key, (root.prefix + path).c_str(), 0, nullptr,
-                      REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key,
-                      nullptr);
+  LSTATUS status = RegCreateKeyExW(root.key, (root.prefix + path).c_str(), 0,
+                                   nullptr, REG_OPTION_NON_VOLATILE,
+                                   KEY_SET_VALUE, nullptr, &key, nullptr);
   if (status != ERROR_SUCCESS) return status;
   status = RegSetValueExW(
       key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
@@ -55,8 +54,7 @@ LSTATUS SetText(const Root& root, const std::wstring& path,
 }
 
 LSTATUS DeleteTree(const Root& root, const std::wstring& path) {
-  const LSTATUS status =
-      RegDeleteTreeW(root.key, (root.prefix + path).c_str());
+  const LSTATUS status = RegDeleteTreeW(root.key, (root.prefix + path).c_str());
   if (status != ERROR_SUCCESS) return status;
   return RegDeleteKeyW(root.key, (root.prefix + path).c_str());
 }
@@ -79,8 +77,7 @@ HRESULT UnregisterTypeLibrary(RegistrationScope scope) {
   const HRESULT result =
       scope == RegistrationScope::kAllUsers
           ? UnRegisterTypeLib(LIBID_Quorvix, 1, 0, LOCALE_NEUTRAL, kind)
-          : UnRegisterTypeLibForUser(LIBID_Quorvix, 1, 0, LOCALE_NEUTRAL,
-                                     kind);
+          : UnRegisterTypeLibForUser(LIBID_Quorvix, 1, 0, LOCALE_NEUTRAL, kind);
   // Not registered is what unregistering wants.
   return result == TYPE_E_REGISTRYACCESS || result == TYPE_E_CANTLOADLIBRARY
              ? S_OK

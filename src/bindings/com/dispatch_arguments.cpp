@@ -1,4 +1,4 @@
-#include "platform/win32/dispatch_arguments.h"
+#include "bindings/com/dispatch_arguments.h"
 
 #include "platform/win32/bstr.h"
 
@@ -63,26 +63,20 @@ HRESULT ArgumentAsHelper(const VARIANTARG& argument, IDispatch** helper) {
   if (!source) return DISP_E_TYPEMISMATCH;
   IUnknown* object = nullptr;
   switch (V_VT(source)) {
-    case VT_EMPTY:
-      return S_OK;
-    case VT_DISPATCH:
-      object = V_DISPATCH(source);
-      break;
+    case VT_EMPTY: return S_OK;
+    case VT_DISPATCH: object = V_DISPATCH(source); break;
     case VT_DISPATCH | VT_BYREF:
       object = V_DISPATCHREF(source) ? *V_DISPATCHREF(source) : nullptr;
       break;
-    case VT_UNKNOWN:
-      object = V_UNKNOWN(source);
-      break;
+    case VT_UNKNOWN: object = V_UNKNOWN(source); break;
     case VT_UNKNOWN | VT_BYREF:
       object = V_UNKNOWNREF(source) ? *V_UNKNOWNREF(source) : nullptr;
       break;
-    default:
-      return DISP_E_TYPEMISMATCH;
+    default: return DISP_E_TYPEMISMATCH;
   }
   if (!object) return S_OK;  // Nothing
-  const HRESULT result = object->QueryInterface(
-      IID_IDispatch, reinterpret_cast<void**>(helper));
+  const HRESULT result =
+      object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(helper));
   return FAILED(result) ? DISP_E_TYPEMISMATCH : S_OK;
 }
 

@@ -2,8 +2,8 @@
 // The class object of clsOutputDriver. One static instance; its references
 // and LockServer keep the DLL loaded.
 
-#include <windows.h>
 #include <unknwn.h>
+#include <windows.h>
 
 namespace quorvix::win32 {
 

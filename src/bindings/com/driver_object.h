@@ -9,8 +9,8 @@
 
 #include <memory>
 
+#include "bindings/com/quorvix_idl.h"
 #include "core/clsOutputDriver.h"
-#include "platform/win32/quorvix_idl.h"
 
 namespace quorvix::win32 {
 

@@ -4,7 +4,8 @@
 
 namespace quorvix {
 
-Library::Library(GMainContext* context, TraceSink& trace, MessageBoxes& messages)
+Library::Library(GMainContext* context, TraceSink& trace,
+                 MessageBoxes& messages)
     : thread_(std::this_thread::get_id()),
       context_(context),
       serial_(context_.context, trace),
@@ -23,12 +24,14 @@ qvx_driver* Library::CreateDriver() {
 }
 
 bool Library::Owns(const qvx_driver* driver) const {
-  return std::any_of(drivers_.begin(), drivers_.end(),
-                     [driver](const auto& owned) { return owned.get() == driver; });
+  return std::any_of(
+      drivers_.begin(), drivers_.end(),
+      [driver](const auto& owned) { return owned.get() == driver; });
 }
 
 void Library::DestroyDriver(qvx_driver* driver) {
-  std::erase_if(drivers_, [driver](const auto& owned) { return owned.get() == driver; });
+  std::erase_if(drivers_,
+                [driver](const auto& owned) { return owned.get() == driver; });
 }
 
 }  // namespace quorvix

@@ -1,8 +1,8 @@
-#include "platform/win32/server.h"
+#include "bindings/com/server.h"
 
 #include <string>
 
-#include "platform/win32/runtime.h"
+#include "bindings/com/runtime.h"
 
 namespace quorvix::win32::server {
 namespace {
@@ -21,8 +21,8 @@ HINSTANCE Instance() { return g_instance; }
 std::wstring ModulePath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length = GetModuleFileNameW(
-        g_instance, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD length = GetModuleFileNameW(g_instance, path.data(),
+                                            static_cast<DWORD>(path.size()));
     if (length == 0) return {};
     if (length < path.size()) {
       path.resize(length);

@@ -11,9 +11,9 @@
 
 #include "host_helper_adapter.h"
 #include "library.h"
+#include "platform/error.h"
 #include "platform/posix/stderr_messages.h"
 #include "platform/posix/syslog_trace.h"
-#include "platform/error.h"
 #include "quorvix.h"
 
 namespace quorvix {
@@ -43,24 +43,28 @@ int Fail(int number, std::string text) {
 // Checks what every call needs; returns 0 or the error number.
 int CheckCall(const char* entry_point, const void* driver, const void* result) {
   if (!library) {
-    return Fail(kInvalidArgument, std::string(entry_point) +
-                                      ": no driver has been created (call qvx_create first)");
-  }
-  if (!library->OnOwnThread()) {
     return Fail(kInvalidArgument,
                 std::string(entry_point) +
-                    ": called from another thread than the one that created the "
-                    "first driver; every call must come from that thread");
+                    ": no driver has been created (call qvx_create first)");
+  }
+  if (!library->OnOwnThread()) {
+    return Fail(
+        kInvalidArgument,
+        std::string(entry_point) +
+            ": called from another thread than the one that created the "
+            "first driver; every call must come from that thread");
   }
   if (driver == nullptr) {
-    return Fail(kInvalidArgument, std::string(entry_point) + ": the driver pointer is NULL");
+    return Fail(kInvalidArgument,
+                std::string(entry_point) + ": the driver pointer is NULL");
   }
   if (!library->Owns(static_cast<const qvx_driver*>(driver))) {
     return Fail(kInvalidArgument,
                 std::string(entry_point) + ": not a driver made by qvx_create");
   }
   if (result == nullptr) {
-    return Fail(kInvalidArgument, std::string(entry_point) + ": the result pointer is NULL");
+    return Fail(kInvalidArgument,
+                std::string(entry_point) + ": the result pointer is NULL");
   }
   return 0;
 }
@@ -104,17 +108,19 @@ __attribute__((visibility("default"))) qvx_driver* qvx_create(void) {
     if (!library) {
       GMainContext* context = g_main_context_ref_thread_default();
       library = std::make_unique<quorvix::Library>(context, quorvix::host_trace,
-                                                     quorvix::host_messages);
+                                                   quorvix::host_messages);
       g_main_context_unref(context);
     } else if (!library->OnOwnThread()) {
-      quorvix::Fail(quorvix::kInvalidArgument,
-                    "qvx_create: called from another thread than the one that "
-                    "created the first driver; every call must come from that thread");
+      quorvix::Fail(
+          quorvix::kInvalidArgument,
+          "qvx_create: called from another thread than the one that "
+          "created the first driver; every call must come from that thread");
       return nullptr;
     }
     return library->CreateDriver();
   } catch (const std::exception& error) {
-    quorvix::Fail(quorvix::kInternalError, std::string("qvx_create: ") + error.what());
+    quorvix::Fail(quorvix::kInternalError,
+                  std::string("qvx_create: ") + error.what());
     return nullptr;
   }
 }
@@ -130,13 +136,15 @@ __attribute__((visibility("default"))) void qvx_destroy(qvx_driver* driver) {
 
 __attribute__((visibility("default"))) int qvx_pump(int timeout_ms) {
   if (!library) {
-    return quorvix::Fail(quorvix::kInvalidArgument,
-                         "qvx_pump: no driver has been created (call qvx_create first)");
+    return quorvix::Fail(
+        quorvix::kInvalidArgument,
+        "qvx_pump: no driver has been created (call qvx_create first)");
   }
   if (!library->OnOwnThread()) {
-    return quorvix::Fail(quorvix::kInvalidArgument,
-                         "qvx_pump: called from another thread than the one that "
-                         "created the first driver");
+    return quorvix::Fail(
+        quorvix::kInvalidArgument,
+        "qvx_pump: called from another thread than the one that "
+        "created the first driver");
   }
   try {
     quorvix::EventLoop& events = library->events();
@@ -146,73 +154,90 @@ __attribute__((visibility("default"))) int qvx_pump(int timeout_ms) {
       events.WaitAndPump(events.Now() + std::chrono::milliseconds(timeout_ms));
     }
   } catch (const std::exception& error) {
-    return quorvix::Fail(quorvix::kInternalError, std::string("qvx_pump: ") + error.what());
+    return quorvix::Fail(quorvix::kInternalError,
+                         std::string("qvx_pump: ") + error.what());
   }
   return 0;
 }
 
-__attribute__((visibility("default"))) int qvx_Disable(qvx_driver* d, qvx_bool* result) {
-  return Run("qvx_Disable", d, result,
-             [&](quorvix::clsOutputDriver& driver) { *result = Boolean(driver.Disable()); });
-}
-
-__attribute__((visibility("default"))) int qvx_Enable(qvx_driver* d, qvx_bool* result) {
-  return Run("qvx_Enable", d, result,
-             [&](quorvix::clsOutputDriver& driver) { *result = Boolean(driver.Enable()); });
-}
-
-__attribute__((visibility("default"))) int qvx_PluginName(qvx_driver* d, const char** result) {
-  return Run("qvx_PluginName", d, result, [&](quorvix::clsOutputDriver& driver) {
-    *result = driver.PluginName().data();  // a literal: zero-terminated, static
+__attribute__((visibility("default"))) int qvx_Disable(qvx_driver* d,
+                                                       qvx_bool* result) {
+  return Run("qvx_Disable", d, result, [&](quorvix::clsOutputDriver& driver) {
+    *result = Boolean(driver.Disable());
   });
 }
 
-__attribute__((visibility("default"))) int qvx_SetChannel(qvx_driver* d, int32_t channel,
-                                                          int32_t value, qvx_bool* result) {
-  return Run("qvx_SetChannel", d, result, [&](quorvix::clsOutputDriver& driver) {
-    *result = Boolean(driver.SetChannel(channel, value));
+__attribute__((visibility("default"))) int qvx_Enable(qvx_driver* d,
+                                                      qvx_bool* result) {
+  return Run("qvx_Enable", d, result, [&](quorvix::clsOutputDriver& driver) {
+    *result = Boolean(driver.Enable());
   });
 }
 
-__attribute__((visibility("default"))) int qvx_Configure(qvx_driver* d, qvx_bool* result) {
-  return Run("qvx_Configure", d, result,
-             [&](quorvix::clsOutputDriver& driver) { *result = Boolean(driver.Configure()); });
+__attribute__((visibility("default"))) int qvx_PluginName(qvx_driver* d,
+                                                          const char** result) {
+  return Run(
+      "qvx_PluginName", d, result, [&](quorvix::clsOutputDriver& driver) {
+        *result =
+            driver.PluginName().data();  // a literal: zero-terminated, static
+      });
 }
 
-__attribute__((visibility("default"))) int qvx_Init(qvx_driver* d, const char* CallingAppTitle,
-                                                    const char* MyFilename,
-                                                    const qvx_helper* TrovaPluginHelper,
-                                                    qvx_bool* result) {
+__attribute__((visibility("default"))) int qvx_SetChannel(qvx_driver* d,
+                                                          int32_t channel,
+                                                          int32_t value,
+                                                          qvx_bool* result) {
+  return Run("qvx_SetChannel", d, result,
+             [&](quorvix::clsOutputDriver& driver) {
+               *result = Boolean(driver.SetChannel(channel, value));
+             });
+}
+
+__attribute__((visibility("default"))) int qvx_Configure(qvx_driver* d,
+                                                         qvx_bool* result) {
+  return Run("qvx_Configure", d, result, [&](quorvix::clsOutputDriver& driver) {
+    *result = Boolean(driver.Configure());
+  });
+}
+
+__attribute__((visibility("default"))) int qvx_Init(
+    qvx_driver* d, const char* CallingAppTitle, const char* MyFilename,
+    const qvx_helper* TrovaPluginHelper, qvx_bool* result) {
   return Run("qvx_Init", d, result, [&](quorvix::clsOutputDriver& driver) {
     if (CallingAppTitle == nullptr || MyFilename == nullptr) {
-      throw quorvix::Error(quorvix::kInvalidArgument,
-                           std::string("qvx_Init: the ") +
-                               (CallingAppTitle == nullptr ? "CallingAppTitle" : "MyFilename") +
-                               " pointer is NULL");
+      throw quorvix::Error(
+          quorvix::kInvalidArgument,
+          std::string("qvx_Init: the ") +
+              (CallingAppTitle == nullptr ? "CallingAppTitle" : "MyFilename") +
+              " pointer is NULL");
     }
     std::shared_ptr<quorvix::HostHelper> helper;
     if (TrovaPluginHelper != nullptr) {
       helper = std::make_shared<quorvix::HostHelperAdapter>(*TrovaPluginHelper);
     }
-    *result = Boolean(driver.Init(CallingAppTitle, MyFilename, std::move(helper)));
+    *result =
+        Boolean(driver.Init(CallingAppTitle, MyFilename, std::move(helper)));
   });
 }
 
-__attribute__((visibility("default"))) int qvx_Term(qvx_driver* d, qvx_bool* result) {
-  return Run("qvx_Term", d, result,
-             [&](quorvix::clsOutputDriver& driver) { *result = Boolean(driver.Term()); });
+__attribute__((visibility("default"))) int qvx_Term(qvx_driver* d,
+                                                    qvx_bool* result) {
+  return Run("qvx_Term", d, result, [&](quorvix::clsOutputDriver& driver) {
+    *result = Boolean(driver.Term());
+  });
 }
 
 __attribute__((visibility("default"))) const char* qvx_last_error(void) {
   return quorvix::last_error.c_str();
 }
 
-__attribute__((visibility("default"))) void qvx_set_trace(qvx_trace_fn function, void* context) {
+__attribute__((visibility("default"))) void qvx_set_trace(qvx_trace_fn function,
+                                                          void* context) {
   quorvix::host_trace.Set(function, context);
 }
 
-__attribute__((visibility("default"))) void qvx_set_message_box(qvx_message_fn function,
-                                                                void* context) {
+__attribute__((visibility("default"))) void qvx_set_message_box(
+    qvx_message_fn function, void* context) {
   quorvix::host_messages.Set(function, context);
 }
 

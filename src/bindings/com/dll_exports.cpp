@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include "platform/win32/class_factory.h"
-#include "platform/win32/quorvix_idl.h"
-#include "platform/win32/registration.h"
-#include "platform/win32/server.h"
+#include "bindings/com/class_factory.h"
+#include "bindings/com/quorvix_idl.h"
+#include "bindings/com/registration.h"
+#include "bindings/com/server.h"
 
 using quorvix::win32::RegistrationScope;
 
@@ -20,8 +20,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     case DLL_PROCESS_DETACH:
       quorvix::win32::server::ProcessDetach(reserved != nullptr);
       break;
-    default:
-      break;
+    default: break;
   }
   return TRUE;
 }

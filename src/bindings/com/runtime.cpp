@@ -1,10 +1,12 @@
-#include "platform/win32/runtime.h"
+#include "bindings/com/runtime.h"
+
+#include "link/frmMain.h"
 
 namespace quorvix::win32 {
 
 Runtime::Runtime(HINSTANCE instance)
     : owner_thread_(GetCurrentThreadId()),
-      events_(instance),
+      events_(instance, frmMain::kCaption),
       serial_(events_, trace_),
       platform_{events_, serial_, store_, messages_, trace_},
       module_(platform_) {}

@@ -1,7 +1,7 @@
-#include "platform/win32/com_errors.h"
+#include "bindings/com/com_errors.h"
 
+#include "bindings/com/quorvix_idl.h"
 #include "platform/win32/bstr.h"
-#include "platform/win32/quorvix_idl.h"
 #include "platform/win32/wide_text.h"
 
 namespace quorvix::win32 {

@@ -4,8 +4,8 @@
 // description, either as IErrorInfo (vtable callers) or as an EXCEPINFO
 // behind DISP_E_EXCEPTION (IDispatch::Invoke).
 
-#include <windows.h>
 #include <oaidl.h>
+#include <windows.h>
 
 #include <exception>
 #include <new>

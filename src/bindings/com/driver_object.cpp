@@ -1,15 +1,15 @@
-#include "platform/win32/driver_object.h"
+#include "bindings/com/driver_object.h"
 
 #include <array>
 #include <new>
 #include <string>
 
+#include "bindings/com/com_errors.h"
+#include "bindings/com/dispatch_arguments.h"
+#include "bindings/com/runtime.h"
+#include "bindings/com/server.h"
 #include "platform/win32/bstr.h"
-#include "platform/win32/com_errors.h"
-#include "platform/win32/dispatch_arguments.h"
 #include "platform/win32/dispatch_helper.h"
-#include "platform/win32/runtime.h"
-#include "platform/win32/server.h"
 #include "platform/win32/wide_text.h"
 
 namespace quorvix::win32 {
@@ -75,9 +75,8 @@ std::shared_ptr<HostHelper> HelperFor(IDispatch* helper) {
 }
 
 Failure MissingPointer(const char* what) {
-  return FailureOf(kInvalidArgument,
-                   std::string("Invalid argument: ") + what +
-                       " is a null pointer");
+  return FailureOf(kInvalidArgument, std::string("Invalid argument: ") + what +
+                                         " is a null pointer");
 }
 
 class Hold {
@@ -200,8 +199,7 @@ HRESULT STDMETHODCALLTYPE DriverObject::Invoke(
   DISPPARAMS none{};
   const DISPPARAMS& given = parameters ? *parameters : none;
   if (given.cArgs != member->arity) return DISP_E_BADPARAMCOUNT;
-  if (given.cNamedArgs > given.cArgs ||
-      (given.cArgs > 0 && !given.rgvarg) ||
+  if (given.cNamedArgs > given.cArgs || (given.cArgs > 0 && !given.rgvarg) ||
       (given.cNamedArgs > 0 && !given.rgdispidNamedArgs)) {
     return E_INVALIDARG;
   }
@@ -234,8 +232,7 @@ HRESULT STDMETHODCALLTYPE DriverObject::Invoke(
 HRESULT DriverObject::InvokeMember(DISPID id,
                                    const VARIANTARG* const* arguments,
                                    const UINT* argument_index, VARIANT* result,
-                                   EXCEPINFO* exception,
-                                   UINT* argument_error) {
+                                   EXCEPINFO* exception, UINT* argument_error) {
   const auto mismatch = [&](UINT position) {
     if (argument_error) *argument_error = argument_index[position];
     return DISP_E_TYPEMISMATCH;
@@ -250,14 +247,11 @@ HRESULT DriverObject::InvokeMember(DISPID id,
   };
   bool outcome = false;
   switch (id) {
-    case kDisable:
-      return finish(Attempt([&] { set_bool(driver_.Disable()); }));
-    case kEnable:
-      return finish(Attempt([&] { set_bool(driver_.Enable()); }));
+    case kDisable: return finish(Attempt([&] { set_bool(driver_.Disable()); }));
+    case kEnable: return finish(Attempt([&] { set_bool(driver_.Enable()); }));
     case kConfigure:
       return finish(Attempt([&] { set_bool(driver_.Configure()); }));
-    case kTerm:
-      return finish(Attempt([&] { set_bool(driver_.Term()); }));
+    case kTerm: return finish(Attempt([&] { set_bool(driver_.Term()); }));
     case kPluginName:
       return finish(Attempt([&] {
         Bstr name(Widen(driver_.PluginName()));
@@ -305,8 +299,7 @@ HRESULT DriverObject::InvokeMember(DISPID id,
       if (!failure) set_bool(outcome);
       return finish(failure);
     }
-    default:
-      return DISP_E_MEMBERNOTFOUND;
+    default: return DISP_E_MEMBERNOTFOUND;
   }
 }
 
@@ -329,9 +322,8 @@ HRESULT STDMETHODCALLTYPE DriverObject::Enable(VARIANT_BOOL* result) {
 }
 
 HRESULT STDMETHODCALLTYPE DriverObject::PluginName(BSTR* result) {
-  return CallFromVtable(result, [&] {
-    *result = Bstr(Widen(driver_.PluginName())).Release();
-  });
+  return CallFromVtable(
+      result, [&] { *result = Bstr(Widen(driver_.PluginName())).Release(); });
 }
 
 HRESULT STDMETHODCALLTYPE DriverObject::SetChannel(LONG* channel, LONG* value,
@@ -345,8 +337,8 @@ HRESULT STDMETHODCALLTYPE DriverObject::SetChannel(LONG* channel, LONG* value,
 }
 
 HRESULT STDMETHODCALLTYPE DriverObject::Configure(VARIANT_BOOL* result) {
-  return CallFromVtable(
-      result, [&] { *result = AutomationBool(driver_.Configure()); });
+  return CallFromVtable(result,
+                        [&] { *result = AutomationBool(driver_.Configure()); });
 }
 
 HRESULT STDMETHODCALLTYPE DriverObject::Init(BSTR* CallingAppTitle,
@@ -370,10 +362,8 @@ HRESULT STDMETHODCALLTYPE DriverObject::Term(VARIANT_BOOL* result) {
                         [&] { *result = AutomationBool(driver_.Term()); });
 }
 
-HRESULT STDMETHODCALLTYPE DriverObject::InterfaceSupportsErrorInfo(
-    REFIID iid) {
-  return IsEqualIID(iid, IID__clsOutputDriver) ||
-                 IsEqualIID(iid, IID_IDispatch)
+HRESULT STDMETHODCALLTYPE DriverObject::InterfaceSupportsErrorInfo(REFIID iid) {
+  return IsEqualIID(iid, IID__clsOutputDriver) || IsEqualIID(iid, IID_IDispatch)
              ? S_OK
              : S_FALSE;
 }

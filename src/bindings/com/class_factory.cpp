@@ -1,7 +1,7 @@
-#include "platform/win32/class_factory.h"
+#include "bindings/com/class_factory.h"
 
-#include "platform/win32/driver_object.h"
-#include "platform/win32/server.h"
+#include "bindings/com/driver_object.h"
+#include "bindings/com/server.h"
 
 namespace quorvix::win32 {
 

@@ -17,12 +17,14 @@ HostCallResult HostHelperAdapter::Call(std::string_view method,
   if (!helper_.invoke) {
     return {kNoSuchMethod, "The host's helper has no method " + name};
   }
-  const int status = helper_.invoke(helper_.context, name.c_str(), channel, value);
+  const int status =
+      helper_.invoke(helper_.context, name.c_str(), channel, value);
   if (status == 0) return {};
   if (status == kNoSuchMethod) {
     return {status, "The host's helper has no method " + name};
   }
-  return {status, "the host's " + name + " returned error " + std::to_string(status)};
+  return {status,
+          "the host's " + name + " returned error " + std::to_string(status)};
 }
 
 }  // namespace quorvix
