@@ -10,7 +10,7 @@
 
 #include "platform/posix/glib_timer.h"
 
-namespace quorvix {
+namespace quorvix::posix {
 namespace {
 
 using std::chrono::milliseconds;
@@ -215,4 +215,4 @@ TEST_F(GlibEventLoopTest, ATickMayStopItsOwnTimer) {
 }
 
 }  // namespace
-}  // namespace quorvix
+}  // namespace quorvix::posix

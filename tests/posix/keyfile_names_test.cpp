@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-namespace quorvix {
+namespace quorvix::posix {
 namespace {
 
 using ::testing::HasSubstr;
@@ -86,4 +86,4 @@ TEST(EscapeGroup, IsInjective) {
 }
 
 }  // namespace
-}  // namespace quorvix
+}  // namespace quorvix::posix

@@ -11,7 +11,7 @@
 #include "platform/error.h"
 #include "temp_config.h"
 
-namespace quorvix {
+namespace quorvix::posix {
 namespace {
 
 namespace fs = std::filesystem;
@@ -202,4 +202,4 @@ TEST_F(KeyFileStoreTest, WithoutXdgConfigHomeUsesHomeDotConfig) {
 }
 
 }  // namespace
-}  // namespace quorvix
+}  // namespace quorvix::posix

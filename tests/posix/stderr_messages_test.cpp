@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace quorvix {
+namespace quorvix::posix {
 namespace {
 
 TEST(StderrMessages, ShowsTitleAndTextOnOneLine) {
@@ -45,4 +45,4 @@ TEST(StderrMessages, WritesTheLineToStandardError) {
 }
 
 }  // namespace
-}  // namespace quorvix
+}  // namespace quorvix::posix

@@ -20,7 +20,7 @@
 #include "platform/posix/line_termios.h"
 #include "temp_config.h"
 
-namespace quorvix {
+namespace quorvix::posix {
 namespace {
 
 namespace fs = std::filesystem;
@@ -337,4 +337,4 @@ TEST_F(TermiosSerialTest, AFullLineFailsAfterItsBoundAndNeverSilently) {
 }
 
 }  // namespace
-}  // namespace quorvix
+}  // namespace quorvix::posix

@@ -16,7 +16,7 @@
 #include "platform/posix/syslog_trace.h"
 #include "quorvix.h"
 
-namespace quorvix {
+namespace quorvix::capi {
 namespace {
 
 constexpr int kInternalError = 51;
@@ -27,8 +27,8 @@ thread_local std::string last_error = "No error";
 
 // The sinks outlive the library object (declared before it): a host may set
 // them before its first qvx_create, and the library may trace while it goes.
-SyslogTrace default_trace;
-StderrMessages default_messages;
+posix::SyslogTrace default_trace;
+posix::StderrMessages default_messages;
 HostTraceSink host_trace(default_trace);
 HostMessageSink host_messages(default_messages);
 
@@ -95,11 +95,11 @@ int Run(const char* entry_point, qvx_driver* driver, const void* result,
 qvx_bool Boolean(bool value) { return value ? kTrue : kFalse; }
 
 }  // namespace
-}  // namespace quorvix
+}  // namespace quorvix::capi
 
-using quorvix::Boolean;
-using quorvix::library;
-using quorvix::Run;
+using quorvix::capi::Boolean;
+using quorvix::capi::library;
+using quorvix::capi::Run;
 
 extern "C" {
 
@@ -107,11 +107,11 @@ __attribute__((visibility("default"))) qvx_driver* qvx_create(void) {
   try {
     if (!library) {
       GMainContext* context = g_main_context_ref_thread_default();
-      library = std::make_unique<quorvix::Library>(context, quorvix::host_trace,
-                                                   quorvix::host_messages);
+      library = std::make_unique<quorvix::capi::Library>(
+          context, quorvix::capi::host_trace, quorvix::capi::host_messages);
       g_main_context_unref(context);
     } else if (!library->OnOwnThread()) {
-      quorvix::Fail(
+      quorvix::capi::Fail(
           quorvix::kInvalidArgument,
           "qvx_create: called from another thread than the one that "
           "created the first driver; every call must come from that thread");
@@ -119,8 +119,8 @@ __attribute__((visibility("default"))) qvx_driver* qvx_create(void) {
     }
     return library->CreateDriver();
   } catch (const std::exception& error) {
-    quorvix::Fail(quorvix::kInternalError,
-                  std::string("qvx_create: ") + error.what());
+    quorvix::capi::Fail(quorvix::capi::kInternalError,
+                        std::string("qvx_create: ") + error.what());
     return nullptr;
   }
 }
@@ -136,12 +136,12 @@ __attribute__((visibility("default"))) void qvx_destroy(qvx_driver* driver) {
 
 __attribute__((visibility("default"))) int qvx_pump(int timeout_ms) {
   if (!library) {
-    return quorvix::Fail(
+    return quorvix::capi::Fail(
         quorvix::kInvalidArgument,
         "qvx_pump: no driver has been created (call qvx_create first)");
   }
   if (!library->OnOwnThread()) {
-    return quorvix::Fail(
+    return quorvix::capi::Fail(
         quorvix::kInvalidArgument,
         "qvx_pump: called from another thread than the one that "
         "created the first driver");
@@ -154,8 +154,8 @@ __attribute__((visibility("default"))) int qvx_pump(int timeout_ms) {
       events.WaitAndPump(events.Now() + std::chrono::milliseconds(timeout_ms));
     }
   } catch (const std::exception& error) {
-    return quorvix::Fail(quorvix::kInternalError,
-                         std::string("qvx_pump: ") + error.what());
+    return quorvix::capi::Fail(quorvix::capi::kInternalError,
+                               std::string("qvx_pump: ") + error.what());
   }
   return 0;
 }
@@ -213,7 +213,8 @@ __attribute__((visibility("default"))) int qvx_Init(
     }
     std::shared_ptr<quorvix::HostHelper> helper;
     if (TrovaPluginHelper != nullptr) {
-      helper = std::make_shared<quorvix::HostHelperAdapter>(*TrovaPluginHelper);
+      helper = std::make_shared<quorvix::capi::HostHelperAdapter>(
+          *TrovaPluginHelper);
     }
     *result =
         Boolean(driver.Init(CallingAppTitle, MyFilename, std::move(helper)));
@@ -228,17 +229,17 @@ __attribute__((visibility("default"))) int qvx_Term(qvx_driver* d,
 }
 
 __attribute__((visibility("default"))) const char* qvx_last_error(void) {
-  return quorvix::last_error.c_str();
+  return quorvix::capi::last_error.c_str();
 }
 
 __attribute__((visibility("default"))) void qvx_set_trace(qvx_trace_fn function,
                                                           void* context) {
-  quorvix::host_trace.Set(function, context);
+  quorvix::capi::host_trace.Set(function, context);
 }
 
 __attribute__((visibility("default"))) void qvx_set_message_box(
     qvx_message_fn function, void* context) {
-  quorvix::host_messages.Set(function, context);
+  quorvix::capi::host_messages.Set(function, context);
 }
 
 }  // extern "C"

@@ -4,7 +4,7 @@
 
 #include "platform/error.h"
 
-namespace quorvix {
+namespace quorvix::capi {
 
 HostHelperAdapter::~HostHelperAdapter() {
   if (helper_.release) helper_.release(helper_.context);
@@ -27,4 +27,4 @@ HostCallResult HostHelperAdapter::Call(std::string_view method,
           "the host's " + name + " returned error " + std::to_string(status)};
 }
 
-}  // namespace quorvix
+}  // namespace quorvix::capi

@@ -5,7 +5,7 @@
 #include "platform/host_helper.h"
 #include "quorvix.h"
 
-namespace quorvix {
+namespace quorvix::capi {
 
 class HostHelperAdapter : public HostHelper {
  public:
@@ -21,4 +21,4 @@ class HostHelperAdapter : public HostHelper {
   qvx_helper helper_;
 };
 
-}  // namespace quorvix
+}  // namespace quorvix::capi

@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-namespace quorvix {
+namespace quorvix::capi {
 
 void HostTraceSink::Set(qvx_trace_fn function, void* context) {
   function_ = function;
@@ -44,4 +44,4 @@ void HostMessageSink::Show(MessageIcon icon, std::string_view text) {
             terminated.c_str());
 }
 
-}  // namespace quorvix
+}  // namespace quorvix::capi

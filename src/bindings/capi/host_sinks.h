@@ -8,7 +8,7 @@
 #include "platform/trace_sink.h"
 #include "quorvix.h"
 
-namespace quorvix {
+namespace quorvix::capi {
 
 class HostTraceSink : public TraceSink {
  public:
@@ -34,4 +34,4 @@ class HostMessageSink : public MessageBoxes {
   void* context_ = nullptr;
 };
 
-}  // namespace quorvix
+}  // namespace quorvix::capi

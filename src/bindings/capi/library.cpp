@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace quorvix {
+namespace quorvix::capi {
 
 Library::Library(GMainContext* context, TraceSink& trace,
                  MessageBoxes& messages)
@@ -34,4 +34,4 @@ void Library::DestroyDriver(qvx_driver* driver) {
                 [driver](const auto& owned) { return owned.get() == driver; });
 }
 
-}  // namespace quorvix
+}  // namespace quorvix::capi

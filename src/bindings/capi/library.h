@@ -24,7 +24,7 @@ struct qvx_driver {
   bool destroy_requested = false;
 };
 
-namespace quorvix {
+namespace quorvix::capi {
 
 class Library {
  public:
@@ -54,12 +54,12 @@ class Library {
 
   std::thread::id thread_;
   ContextRef context_;
-  TermiosSerial serial_;
-  GlibEventLoop events_;
-  KeyFileStore store_;
+  posix::TermiosSerial serial_;
+  posix::GlibEventLoop events_;
+  posix::KeyFileStore store_;
   Platform platform_;
   DriverModule module_;
   std::vector<std::unique_ptr<qvx_driver>> drivers_;
 };
 
-}  // namespace quorvix
+}  // namespace quorvix::capi

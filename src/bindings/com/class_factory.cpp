@@ -3,7 +3,7 @@
 #include "bindings/com/driver_object.h"
 #include "bindings/com/server.h"
 
-namespace quorvix::win32 {
+namespace quorvix::com {
 
 HRESULT STDMETHODCALLTYPE ClassFactory::QueryInterface(REFIID iid,
                                                        void** object) {
@@ -46,4 +46,4 @@ ClassFactory& TheClassFactory() {
   return factory;
 }
 
-}  // namespace quorvix::win32
+}  // namespace quorvix::com

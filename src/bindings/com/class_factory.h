@@ -5,7 +5,7 @@
 #include <unknwn.h>
 #include <windows.h>
 
-namespace quorvix::win32 {
+namespace quorvix::com {
 
 class ClassFactory final : public IClassFactory {
  public:
@@ -19,4 +19,4 @@ class ClassFactory final : public IClassFactory {
 
 ClassFactory& TheClassFactory();
 
-}  // namespace quorvix::win32
+}  // namespace quorvix::com

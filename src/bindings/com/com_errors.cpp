@@ -4,7 +4,7 @@
 #include "platform/win32/bstr.h"
 #include "platform/win32/wide_text.h"
 
-namespace quorvix::win32 {
+namespace quorvix::com {
 namespace {
 
 constexpr wchar_t kSource[] = L"Quorvix";
@@ -39,7 +39,7 @@ HRESULT ReportToCaller(const std::optional<Failure>& failure) {
   }
   ICreateErrorInfo* create = nullptr;
   if (SUCCEEDED(CreateErrorInfo(&create))) {
-    const std::wstring description = Widen(failure->description);
+    const std::wstring description = win32::Widen(failure->description);
     create->SetGUID(IID__clsOutputDriver);
     create->SetSource(const_cast<LPOLESTR>(kSource));
     create->SetDescription(const_cast<LPOLESTR>(description.c_str()));
@@ -60,11 +60,12 @@ HRESULT ReportToInvoke(const Failure& failure, EXCEPINFO* exception) {
   *exception = EXCEPINFO{};
   exception->scode = failure.result;
   try {
-    exception->bstrSource = Bstr(std::wstring_view(kSource)).Release();
-    exception->bstrDescription = Bstr(Widen(failure.description)).Release();
+    exception->bstrSource = win32::Bstr(std::wstring_view(kSource)).Release();
+    exception->bstrDescription =
+        win32::Bstr(win32::Widen(failure.description)).Release();
   } catch (...) {  // the scode alone still tells what failed
   }
   return DISP_E_EXCEPTION;
 }
 
-}  // namespace quorvix::win32
+}  // namespace quorvix::com

@@ -14,7 +14,7 @@
 
 #include "platform/error.h"
 
-namespace quorvix::win32 {
+namespace quorvix::com {
 
 struct Failure {
   HRESULT result;
@@ -47,4 +47,4 @@ HRESULT ReportToCaller(const std::optional<Failure>& failure);
 // the caller passed no EXCEPINFO.
 HRESULT ReportToInvoke(const Failure& failure, EXCEPINFO* exception);
 
-}  // namespace quorvix::win32
+}  // namespace quorvix::com

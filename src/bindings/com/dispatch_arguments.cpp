@@ -2,7 +2,7 @@
 
 #include "platform/win32/bstr.h"
 
-namespace quorvix::win32 {
+namespace quorvix::com {
 namespace {
 
 // A variant may hold a reference to a variant that holds one again; hosts
@@ -53,7 +53,7 @@ HRESULT ArgumentAsText(const VARIANTARG& argument, std::string* text) {
   Variant converted;
   const HRESULT result = Coerce(argument, VT_BSTR, converted);
   if (result == DISP_E_OVERFLOW) return DISP_E_TYPEMISMATCH;
-  if (SUCCEEDED(result)) *text = Bstr::BstrUtf8(V_BSTR(converted.get()));
+  if (SUCCEEDED(result)) *text = win32::Bstr::BstrUtf8(V_BSTR(converted.get()));
   return result;
 }
 
@@ -80,4 +80,4 @@ HRESULT ArgumentAsHelper(const VARIANTARG& argument, IDispatch** helper) {
   return FAILED(result) ? DISP_E_TYPEMISMATCH : S_OK;
 }
 
-}  // namespace quorvix::win32
+}  // namespace quorvix::com

@@ -9,7 +9,7 @@
 
 #include <string>
 
-namespace quorvix::win32 {
+namespace quorvix::com {
 
 // S_OK, DISP_E_TYPEMISMATCH or DISP_E_OVERFLOW.
 HRESULT ArgumentAsLong(const VARIANTARG& argument, LONG* value);
@@ -19,4 +19,4 @@ HRESULT ArgumentAsText(const VARIANTARG& argument, std::string* text);
 // helper is returned with its own reference.
 HRESULT ArgumentAsHelper(const VARIANTARG& argument, IDispatch** helper);
 
-}  // namespace quorvix::win32
+}  // namespace quorvix::com

@@ -7,18 +7,18 @@
 #include "bindings/com/registration.h"
 #include "bindings/com/server.h"
 
-using quorvix::win32::RegistrationScope;
+using quorvix::com::RegistrationScope;
 
 extern "C" {
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   switch (reason) {
     case DLL_PROCESS_ATTACH:
-      quorvix::win32::server::SetInstance(instance);
+      quorvix::com::server::SetInstance(instance);
       DisableThreadLibraryCalls(instance);
       break;
     case DLL_PROCESS_DETACH:
-      quorvix::win32::server::ProcessDetach(reserved != nullptr);
+      quorvix::com::server::ProcessDetach(reserved != nullptr);
       break;
     default: break;
   }
@@ -32,19 +32,19 @@ HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid,
   if (!IsEqualCLSID(clsid, CLSID_clsOutputDriver)) {
     return CLASS_E_CLASSNOTAVAILABLE;
   }
-  return quorvix::win32::TheClassFactory().QueryInterface(iid, object);
+  return quorvix::com::TheClassFactory().QueryInterface(iid, object);
 }
 
 HRESULT STDAPICALLTYPE DllCanUnloadNow() {
-  return quorvix::win32::server::CanUnloadNow();
+  return quorvix::com::server::CanUnloadNow();
 }
 
 HRESULT STDAPICALLTYPE DllRegisterServer() {
-  return quorvix::win32::RegisterServer(RegistrationScope::kAllUsers);
+  return quorvix::com::RegisterServer(RegistrationScope::kAllUsers);
 }
 
 HRESULT STDAPICALLTYPE DllUnregisterServer() {
-  return quorvix::win32::UnregisterServer(RegistrationScope::kAllUsers);
+  return quorvix::com::UnregisterServer(RegistrationScope::kAllUsers);
 }
 
 // `regsvr32 /n /i:user quorvix.dll` registers for the current user only;
@@ -55,8 +55,8 @@ HRESULT STDAPICALLTYPE DllInstall(BOOL install, LPCWSTR command_line) {
       CompareStringOrdinal(command_line, -1, L"user", -1, TRUE) == CSTR_EQUAL;
   const RegistrationScope scope =
       per_user ? RegistrationScope::kCurrentUser : RegistrationScope::kAllUsers;
-  return install ? quorvix::win32::RegisterServer(scope)
-                 : quorvix::win32::UnregisterServer(scope);
+  return install ? quorvix::com::RegisterServer(scope)
+                 : quorvix::com::UnregisterServer(scope);
 }
 
 }  // extern "C"

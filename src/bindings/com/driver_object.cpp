@@ -12,7 +12,7 @@
 #include "platform/win32/dispatch_helper.h"
 #include "platform/win32/wide_text.h"
 
-namespace quorvix::win32 {
+namespace quorvix::com {
 namespace {
 
 enum : DISPID {
@@ -71,7 +71,7 @@ VARIANT_BOOL AutomationBool(bool value) {
 
 std::shared_ptr<HostHelper> HelperFor(IDispatch* helper) {
   if (!helper) return nullptr;
-  return std::make_shared<DispatchHelper>(helper);
+  return std::make_shared<win32::DispatchHelper>(helper);
 }
 
 Failure MissingPointer(const char* what) {
@@ -254,7 +254,7 @@ HRESULT DriverObject::InvokeMember(DISPID id,
     case kTerm: return finish(Attempt([&] { set_bool(driver_.Term()); }));
     case kPluginName:
       return finish(Attempt([&] {
-        Bstr name(Widen(driver_.PluginName()));
+        win32::Bstr name(win32::Widen(driver_.PluginName()));
         if (result) {
           V_VT(result) = VT_BSTR;
           V_BSTR(result) = name.Release();
@@ -322,8 +322,9 @@ HRESULT STDMETHODCALLTYPE DriverObject::Enable(VARIANT_BOOL* result) {
 }
 
 HRESULT STDMETHODCALLTYPE DriverObject::PluginName(BSTR* result) {
-  return CallFromVtable(
-      result, [&] { *result = Bstr(Widen(driver_.PluginName())).Release(); });
+  return CallFromVtable(result, [&] {
+    *result = win32::Bstr(win32::Widen(driver_.PluginName())).Release();
+  });
 }
 
 HRESULT STDMETHODCALLTYPE DriverObject::SetChannel(LONG* channel, LONG* value,
@@ -351,9 +352,9 @@ HRESULT STDMETHODCALLTYPE DriverObject::Init(BSTR* CallingAppTitle,
   }
   return CallFromVtable(result, [&] {
     IDispatch* helper = TrovaPluginHelper ? *TrovaPluginHelper : nullptr;
-    *result = AutomationBool(driver_.Init(Bstr::BstrUtf8(*CallingAppTitle),
-                                          Bstr::BstrUtf8(*MyFilename),
-                                          HelperFor(helper)));
+    *result = AutomationBool(
+        driver_.Init(win32::Bstr::BstrUtf8(*CallingAppTitle),
+                     win32::Bstr::BstrUtf8(*MyFilename), HelperFor(helper)));
   });
 }
 
@@ -368,4 +369,4 @@ HRESULT STDMETHODCALLTYPE DriverObject::InterfaceSupportsErrorInfo(REFIID iid) {
              : S_FALSE;
 }
 
-}  // namespace quorvix::win32
+}  // namespace quorvix::com

@@ -12,7 +12,7 @@
 #include "bindings/com/quorvix_idl.h"
 #include "core/clsOutputDriver.h"
 
-namespace quorvix::win32 {
+namespace quorvix::com {
 
 class Runtime;
 
@@ -69,4 +69,4 @@ class DriverObject final : public _clsOutputDriver, public ISupportErrorInfo {
   LONG references_ = 1;
 };
 
-}  // namespace quorvix::win32
+}  // namespace quorvix::com

@@ -16,7 +16,7 @@ WINOLEAUTAPI UnRegisterTypeLibForUser(REFGUID library, WORD major, WORD minor,
                                       LCID locale, SYSKIND kind);
 }
 
-namespace quorvix::win32 {
+namespace quorvix::com {
 namespace {
 
 constexpr wchar_t kProgId[] = L"Quorvix.clsOutputDriver";
@@ -136,4 +136,4 @@ HRESULT UnregisterServer(RegistrationScope scope) {
   return result;
 }
 
-}  // namespace quorvix::win32
+}  // namespace quorvix::com

@@ -6,11 +6,11 @@
 
 #include <windows.h>
 
-namespace quorvix::win32 {
+namespace quorvix::com {
 
 enum class RegistrationScope { kAllUsers, kCurrentUser };
 
 HRESULT RegisterServer(RegistrationScope scope);
 HRESULT UnregisterServer(RegistrationScope scope);
 
-}  // namespace quorvix::win32
+}  // namespace quorvix::com

@@ -2,7 +2,7 @@
 
 #include "link/frmMain.h"
 
-namespace quorvix::win32 {
+namespace quorvix::com {
 
 Runtime::Runtime(HINSTANCE instance)
     : owner_thread_(GetCurrentThreadId()),
@@ -15,4 +15,4 @@ bool Runtime::Idle() const {
   return !module_.Busy() && events_.RunningTimers() == 0;
 }
 
-}  // namespace quorvix::win32
+}  // namespace quorvix::com

@@ -12,7 +12,7 @@
 #include "platform/win32/registry_store.h"
 #include "platform/win32/serial_port.h"
 
-namespace quorvix::win32 {
+namespace quorvix::com {
 
 class Runtime {
  public:
@@ -27,15 +27,15 @@ class Runtime {
 
  private:
   DWORD owner_thread_;
-  DebugOutput trace_;
-  HiddenWindowLoop events_;
-  SerialPorts serial_;
-  RegistryStore store_;
-  MessageBoxesW messages_;
+  win32::DebugOutput trace_;
+  win32::HiddenWindowLoop events_;
+  win32::SerialPorts serial_;
+  win32::RegistryStore store_;
+  win32::MessageBoxesW messages_;
   Platform platform_;
   // Last, so that it goes first: it closes the port and stops the timer
   // while the window still exists.
   DriverModule module_;
 };
 
-}  // namespace quorvix::win32
+}  // namespace quorvix::com

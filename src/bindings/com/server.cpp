@@ -4,7 +4,7 @@
 
 #include "bindings/com/runtime.h"
 
-namespace quorvix::win32::server {
+namespace quorvix::com::server {
 namespace {
 
 HINSTANCE g_instance = nullptr;
@@ -72,4 +72,4 @@ void ProcessDetach(bool process_terminating) {
   }
 }
 
-}  // namespace quorvix::win32::server
+}  // namespace quorvix::com::server

@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace quorvix::win32 {
+namespace quorvix::com {
 
 class Runtime;
 
@@ -35,4 +35,4 @@ HRESULT CanUnloadNow();
 void ProcessDetach(bool process_terminating);
 
 }  // namespace server
-}  // namespace quorvix::win32
+}  // namespace quorvix::com

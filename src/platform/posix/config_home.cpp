@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-namespace quorvix {
+namespace quorvix::posix {
 
 std::string QuorvixConfigDir() {
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
@@ -16,4 +16,4 @@ std::string QuorvixConfigDir() {
   return base + "/.config/quorvix";
 }
 
-}  // namespace quorvix
+}  // namespace quorvix::posix

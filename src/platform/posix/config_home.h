@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace quorvix {
+namespace quorvix::posix {
 
 // "$XDG_CONFIG_HOME/quorvix", else "$HOME/.config/quorvix". The environment
 // is read at every call (GLib's own lookup caches it for the process), so a
@@ -11,4 +11,4 @@ namespace quorvix {
 // XDG_CONFIG_HOME is ignored, as the XDG rules demand.
 std::string QuorvixConfigDir();
 
-}  // namespace quorvix
+}  // namespace quorvix::posix

@@ -4,7 +4,7 @@
 
 #include "platform/posix/glib_timer.h"
 
-namespace quorvix {
+namespace quorvix::posix {
 namespace {
 
 // Wakes a blocking iteration at its ready time and does nothing else.
@@ -72,4 +72,4 @@ std::unique_ptr<TimerSource> GlibEventLoop::StartTimer(
   return std::make_unique<GlibTimer>(context_, interval, std::move(tick));
 }
 
-}  // namespace quorvix
+}  // namespace quorvix::posix

@@ -6,7 +6,7 @@
 
 #include "platform/event_loop.h"
 
-namespace quorvix {
+namespace quorvix::posix {
 
 class GlibEventLoop : public EventLoop {
  public:
@@ -43,4 +43,4 @@ class GlibEventLoop : public EventLoop {
   GSource* deadline_;
 };
 
-}  // namespace quorvix
+}  // namespace quorvix::posix

@@ -6,7 +6,7 @@
 
 #include "platform/error.h"
 
-namespace quorvix {
+namespace quorvix::posix {
 namespace {
 
 struct BeatSource {
@@ -79,4 +79,4 @@ GlibTimer::~GlibTimer() {
   g_source_unref(source_);
 }
 
-}  // namespace quorvix
+}  // namespace quorvix::posix

@@ -10,7 +10,7 @@
 
 #include "platform/event_loop.h"
 
-namespace quorvix {
+namespace quorvix::posix {
 
 // The first beat strictly after `now` (all in microseconds of one clock).
 std::int64_t NextBeat(std::int64_t start, std::int64_t interval,
@@ -31,4 +31,4 @@ class GlibTimer : public TimerSource {
   GSource* source_;
 };
 
-}  // namespace quorvix
+}  // namespace quorvix::posix

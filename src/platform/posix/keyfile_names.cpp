@@ -4,7 +4,7 @@
 
 #include <memory>
 
-namespace quorvix {
+namespace quorvix::posix {
 namespace {
 
 void AppendEscaped(std::string& out, unsigned char byte) {
@@ -78,4 +78,4 @@ std::string EscapeGroup(std::string_view section) {
   return escaped;
 }
 
-}  // namespace quorvix
+}  // namespace quorvix::posix

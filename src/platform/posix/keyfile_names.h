@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace quorvix {
+namespace quorvix::posix {
 
 inline constexpr std::size_t kMaxEscapedTitle = 200;
 
@@ -26,4 +26,4 @@ std::string EscapeTitle(std::string_view title);
 // can open). The empty section becomes "%", which no other section gives.
 std::string EscapeGroup(std::string_view section);
 
-}  // namespace quorvix
+}  // namespace quorvix::posix

@@ -12,7 +12,7 @@
 #include "platform/posix/config_home.h"
 #include "platform/posix/keyfile_names.h"
 
-namespace quorvix {
+namespace quorvix::posix {
 namespace {
 
 using KeyFilePtr = std::unique_ptr<GKeyFile, decltype(&g_key_file_unref)>;
@@ -123,4 +123,4 @@ void KeyFileStore::Write(std::string_view application, std::string_view section,
   }
 }
 
-}  // namespace quorvix
+}  // namespace quorvix::posix

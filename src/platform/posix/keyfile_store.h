@@ -8,7 +8,7 @@
 
 #include "platform/settings_store.h"
 
-namespace quorvix {
+namespace quorvix::posix {
 
 // Values are text: any UTF-8 without zero bytes round-trips (GKeyFile
 // escapes line ends and leading blanks). Other values are refused with 75
@@ -25,4 +25,4 @@ class KeyFileStore : public SettingsStore {
              std::string_view key, std::string_view value) override;
 };
 
-}  // namespace quorvix
+}  // namespace quorvix::posix

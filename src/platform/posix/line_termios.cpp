@@ -11,7 +11,7 @@
 
 #include "platform/error.h"
 
-namespace quorvix {
+namespace quorvix::posix {
 namespace {
 
 constexpr std::array<std::pair<std::uint32_t, speed_t>, 30> kSpeeds = {{
@@ -141,4 +141,4 @@ void ApplyLineSettings(int fd, const LineSettings& settings,
   tcflush(fd, TCIFLUSH);
 }
 
-}  // namespace quorvix
+}  // namespace quorvix::posix

@@ -7,7 +7,7 @@
 
 #include "platform/serial.h"
 
-namespace quorvix {
+namespace quorvix::posix {
 
 // `base` in raw mode with `settings`. Throws Error 380 naming `port` for
 // settings termios cannot express.
@@ -22,4 +22,4 @@ termios LineTermios(termios base, const LineSettings& settings,
 void ApplyLineSettings(int fd, const LineSettings& settings,
                        const std::string& port);
 
-}  // namespace quorvix
+}  // namespace quorvix::posix

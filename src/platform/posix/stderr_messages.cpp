@@ -4,7 +4,7 @@
 
 #include <cerrno>
 
-namespace quorvix {
+namespace quorvix::posix {
 
 std::string StderrMessages::Line(std::string_view text) {
   std::string line(kMessageBoxTitle);
@@ -38,4 +38,4 @@ void StderrMessages::Show(MessageIcon, std::string_view text) {
   }
 }
 
-}  // namespace quorvix
+}  // namespace quorvix::posix

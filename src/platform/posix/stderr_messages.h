@@ -6,7 +6,7 @@
 
 #include "platform/message_box.h"
 
-namespace quorvix {
+namespace quorvix::posix {
 
 class StderrMessages : public MessageBoxes {
  public:
@@ -17,4 +17,4 @@ class StderrMessages : public MessageBoxes {
   static std::string Line(std::string_view text);
 };
 
-}  // namespace quorvix
+}  // namespace quorvix::posix

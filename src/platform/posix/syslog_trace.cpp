@@ -2,7 +2,7 @@
 
 #include <syslog.h>
 
-namespace quorvix {
+namespace quorvix::posix {
 
 // No openlog: a plug-in must not replace the host's own syslog ident; the
 // "[Quorvix] " prefix of every line tells them apart.
@@ -11,4 +11,4 @@ void SyslogTrace::Write(std::string_view line) {
          line.data());
 }
 
-}  // namespace quorvix
+}  // namespace quorvix::posix

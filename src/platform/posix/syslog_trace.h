@@ -3,7 +3,7 @@
 
 #include "platform/trace_sink.h"
 
-namespace quorvix {
+namespace quorvix::posix {
 
 class SyslogTrace : public TraceSink {
  public:
@@ -11,4 +11,4 @@ class SyslogTrace : public TraceSink {
   void Write(std::string_view line) override;
 };
 
-}  // namespace quorvix
+}  // namespace quorvix::posix

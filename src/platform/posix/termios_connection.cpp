@@ -17,7 +17,7 @@
 
 #include "platform/error.h"
 
-namespace quorvix {
+namespace quorvix::posix {
 
 // The receive source's callback data. GLib owns it and keeps it alive while
 // a dispatch runs, so the connection (and with it the source) may be
@@ -181,4 +181,4 @@ void TermiosConnection::Write(std::string_view bytes) {
   }
 }
 
-}  // namespace quorvix
+}  // namespace quorvix::posix

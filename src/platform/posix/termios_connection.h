@@ -12,7 +12,7 @@
 #include "platform/serial.h"
 #include "platform/trace_sink.h"
 
-namespace quorvix {
+namespace quorvix::posix {
 
 struct ReceiveWatch;
 
@@ -54,4 +54,4 @@ class TermiosConnection : public SerialConnection {
   std::string vanished_;           // why, once the device has gone
 };
 
-}  // namespace quorvix
+}  // namespace quorvix::posix

@@ -16,7 +16,7 @@
 #include "platform/posix/line_termios.h"
 #include "platform/posix/termios_connection.h"
 
-namespace quorvix {
+namespace quorvix::posix {
 namespace {
 
 std::string DevicePath(int port) {
@@ -95,4 +95,4 @@ std::unique_ptr<SerialConnection> TermiosSerial::Open(
                                              std::move(on_receive));
 }
 
-}  // namespace quorvix
+}  // namespace quorvix::posix

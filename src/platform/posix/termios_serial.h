@@ -7,7 +7,7 @@
 #include "platform/serial.h"
 #include "platform/trace_sink.h"
 
-namespace quorvix {
+namespace quorvix::posix {
 
 class TermiosSerial : public SerialBackend {
  public:
@@ -31,4 +31,4 @@ class TermiosSerial : public SerialBackend {
   TraceSink& trace_;
 };
 
-}  // namespace quorvix
+}  // namespace quorvix::posix
