@@ -10,7 +10,7 @@
 #include <string>
 
 #include "host_helper_adapter.h"
-#include "library.h"
+#include "runtime.h"
 #include "platform/error.h"
 #include "platform/posix/stderr_messages.h"
 #include "platform/posix/syslog_trace.h"
@@ -25,15 +25,15 @@ constexpr qvx_bool kFalse = 0;
 
 thread_local std::string last_error = "No error";
 
-// The sinks outlive the library object (declared before it): a host may set
-// them before its first qvx_create, and the library may trace while it goes.
+// The sinks outlive the runtime object (declared before it): a host may set
+// them before its first qvx_create, and the runtime may trace while it goes.
 posix::SyslogTrace default_trace;
 posix::StderrMessages default_messages;
 HostTraceSink host_trace(default_trace);
 HostMessageSink host_messages(default_messages);
 
 // Destroyed at dlclose or process exit, before the code goes away.
-std::unique_ptr<Library> library;
+std::unique_ptr<Runtime> runtime;
 
 int Fail(int number, std::string text) {
   last_error = std::move(text);
@@ -42,12 +42,12 @@ int Fail(int number, std::string text) {
 
 // Checks what every call needs; returns 0 or the error number.
 int CheckCall(const char* entry_point, const void* driver, const void* result) {
-  if (!library) {
+  if (!runtime) {
     return Fail(kInvalidArgument,
                 std::string(entry_point) +
                     ": no driver has been created (call qvx_create first)");
   }
-  if (!library->OnOwnThread()) {
+  if (!runtime->OnOwnerThread()) {
     return Fail(
         kInvalidArgument,
         std::string(entry_point) +
@@ -58,7 +58,7 @@ int CheckCall(const char* entry_point, const void* driver, const void* result) {
     return Fail(kInvalidArgument,
                 std::string(entry_point) + ": the driver pointer is NULL");
   }
-  if (!library->Owns(static_cast<const qvx_driver*>(driver))) {
+  if (!runtime->Owns(static_cast<const qvx_driver*>(driver))) {
     return Fail(kInvalidArgument,
                 std::string(entry_point) + ": not a driver made by qvx_create");
   }
@@ -87,7 +87,7 @@ int Run(const char* entry_point, qvx_driver* driver, const void* result,
     rc = Fail(kInternalError, std::string(entry_point) + ": " + error.what());
   }
   if (--driver->calls_in_progress == 0 && driver->destroy_requested) {
-    library->DestroyDriver(driver);
+    runtime->DestroyDriver(driver);
   }
   return rc;
 }
@@ -98,26 +98,26 @@ qvx_bool Boolean(bool value) { return value ? kTrue : kFalse; }
 }  // namespace quorvix::capi
 
 using quorvix::capi::Boolean;
-using quorvix::capi::library;
+using quorvix::capi::runtime;
 using quorvix::capi::Run;
 
 extern "C" {
 
 __attribute__((visibility("default"))) qvx_driver* qvx_create(void) {
   try {
-    if (!library) {
+    if (!runtime) {
       GMainContext* context = g_main_context_ref_thread_default();
-      library = std::make_unique<quorvix::capi::Library>(
+      runtime = std::make_unique<quorvix::capi::Runtime>(
           context, quorvix::capi::host_trace, quorvix::capi::host_messages);
       g_main_context_unref(context);
-    } else if (!library->OnOwnThread()) {
+    } else if (!runtime->OnOwnerThread()) {
       quorvix::capi::Fail(
           quorvix::kInvalidArgument,
           "qvx_create: called from another thread than the one that "
           "created the first driver; every call must come from that thread");
       return nullptr;
     }
-    return library->CreateDriver();
+    return runtime->CreateDriver();
   } catch (const std::exception& error) {
     quorvix::capi::Fail(quorvix::capi::kInternalError,
                         std::string("qvx_create: ") + error.what());
@@ -126,28 +126,28 @@ __attribute__((visibility("default"))) qvx_driver* qvx_create(void) {
 }
 
 __attribute__((visibility("default"))) void qvx_destroy(qvx_driver* driver) {
-  if (!library || !library->OnOwnThread() || !library->Owns(driver)) return;
+  if (!runtime || !runtime->OnOwnerThread() || !runtime->Owns(driver)) return;
   if (driver->calls_in_progress > 0) {
     driver->destroy_requested = true;
   } else {
-    library->DestroyDriver(driver);
+    runtime->DestroyDriver(driver);
   }
 }
 
 __attribute__((visibility("default"))) int qvx_pump(int timeout_ms) {
-  if (!library) {
+  if (!runtime) {
     return quorvix::capi::Fail(
         quorvix::kInvalidArgument,
         "qvx_pump: no driver has been created (call qvx_create first)");
   }
-  if (!library->OnOwnThread()) {
+  if (!runtime->OnOwnerThread()) {
     return quorvix::capi::Fail(
         quorvix::kInvalidArgument,
         "qvx_pump: called from another thread than the one that "
         "created the first driver");
   }
   try {
-    quorvix::EventLoop& events = library->events();
+    quorvix::EventLoop& events = runtime->events();
     if (timeout_ms <= 0) {
       events.PumpPending();
     } else {

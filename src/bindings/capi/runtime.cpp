@@ -1,10 +1,10 @@
-#include "library.h"
+#include "runtime.h"
 
 #include <algorithm>
 
 namespace quorvix::capi {
 
-Library::Library(GMainContext* context, TraceSink& trace,
+Runtime::Runtime(GMainContext* context, TraceSink& trace,
                  MessageBoxes& messages)
     : thread_(std::this_thread::get_id()),
       context_(context),
@@ -13,23 +13,23 @@ Library::Library(GMainContext* context, TraceSink& trace,
       platform_{events_, serial_, store_, messages, trace},
       module_(platform_) {}
 
-Library::~Library() {
+Runtime::~Runtime() {
   drivers_.clear();
   // module_ goes first (it is declared last): port, sources, helper.
 }
 
-qvx_driver* Library::CreateDriver() {
+qvx_driver* Runtime::CreateDriver() {
   drivers_.push_back(std::make_unique<qvx_driver>(module_));
   return drivers_.back().get();
 }
 
-bool Library::Owns(const qvx_driver* driver) const {
+bool Runtime::Owns(const qvx_driver* driver) const {
   return std::any_of(
       drivers_.begin(), drivers_.end(),
       [driver](const auto& owned) { return owned.get() == driver; });
 }
 
-void Library::DestroyDriver(qvx_driver* driver) {
+void Runtime::DestroyDriver(qvx_driver* driver) {
   std::erase_if(drivers_,
                 [driver](const auto& owned) { return owned.get() == driver; });
 }

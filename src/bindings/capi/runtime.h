@@ -26,14 +26,14 @@ struct qvx_driver {
 
 namespace quorvix::capi {
 
-class Library {
+class Runtime {
  public:
-  Library(GMainContext* context, TraceSink& trace, MessageBoxes& messages);
-  ~Library();
-  Library(const Library&) = delete;
-  Library& operator=(const Library&) = delete;
+  Runtime(GMainContext* context, TraceSink& trace, MessageBoxes& messages);
+  ~Runtime();
+  Runtime(const Runtime&) = delete;
+  Runtime& operator=(const Runtime&) = delete;
 
-  bool OnOwnThread() const { return std::this_thread::get_id() == thread_; }
+  bool OnOwnerThread() const { return std::this_thread::get_id() == thread_; }
 
   qvx_driver* CreateDriver();
   bool Owns(const qvx_driver* driver) const;
