@@ -1,6 +1,7 @@
 #pragma once
 // Everything the driver needs from the world, bundled for the core.
 
+#include "platform/dialog_view.h"
 #include "platform/event_loop.h"
 #include "platform/message_box.h"
 #include "platform/serial.h"
@@ -15,6 +16,7 @@ struct Platform {
   SettingsStore& store;
   MessageBoxes& messages;
   TraceSink& trace;
+  DialogViews& dialogs;
 };
 
 }  // namespace quorvix

@@ -10,7 +10,7 @@ Runtime::Runtime(GMainContext* context, TraceSink& trace,
       context_(context),
       serial_(context_.context, trace),
       events_(context_.context),
-      platform_{events_, serial_, store_, messages, trace},
+      platform_{events_, serial_, store_, messages, trace, dialogs_},
       module_(platform_) {}
 
 Runtime::~Runtime() {

@@ -12,6 +12,7 @@
 #include "core/clsOutputDriver.h"
 #include "core/driver_module.h"
 #include "host_sinks.h"
+#include "platform/headless_dialog_view.h"
 #include "platform/posix/glib_event_loop.h"
 #include "platform/posix/keyfile_store.h"
 #include "platform/posix/termios_serial.h"
@@ -57,6 +58,7 @@ class Runtime {
   posix::TermiosSerial serial_;
   posix::GlibEventLoop events_;
   posix::KeyFileStore store_;
+  HeadlessDialogViews dialogs_;
   Platform platform_;
   DriverModule module_;
   std::vector<std::unique_ptr<qvx_driver>> drivers_;

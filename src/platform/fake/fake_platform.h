@@ -6,6 +6,7 @@
 #include "platform/fake/fake_serial.h"
 #include "platform/fake/fake_store.h"
 #include "platform/fake/fake_trace.h"
+#include "platform/headless_dialog_view.h"
 #include "platform/platform.h"
 
 namespace quorvix::fake {
@@ -16,7 +17,8 @@ struct FakePlatform {
   FakeStore store;
   FakeMessages messages;
   FakeTrace trace;
-  Platform platform{events, serial, store, messages, trace};
+  HeadlessDialogViews dialogs;
+  Platform platform{events, serial, store, messages, trace, dialogs};
 };
 
 }  // namespace quorvix::fake
