@@ -10,7 +10,8 @@ test_packages=(clang)
 # wine64 recommends wine32, which must stay out: with it, wine tries the
 # 32-bit loader first, and these machines cannot run 32-bit programs.
 windows_packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
-                  libwine-dev wine wine64 xvfb x11-utils imagemagick)
+                  libwine-dev wine wine64 xvfb x11-utils imagemagick
+                  xdotool)
 
 case "${1:-all}" in
   linux) wanted=("${linux_packages[@]}") ;;
