@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the demo and the tests need, when
-# any is missing. Usage: tools/install-deps.sh [linux|windows|all]
+# any is missing. Usage: tools/install-deps.sh [linux|windows|ola|all]
 set -euo pipefail
 
 linux_packages=(cmake ninja-build g++ pkg-config python3 libglib2.0-dev
                 libgtest-dev libgmock-dev googletest libbenchmark-dev)
 # The tests also build the tree with clang.
 test_packages=(clang)
+# quorvix-ola builds only where OLA's client library is; its test runs the
+# daemon from ola.
+ola_packages=(libola-dev ola)
 # wine64 recommends wine32, which must stay out: with it, wine tries the
 # 32-bit loader first, and these machines cannot run 32-bit programs.
 windows_packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
@@ -16,8 +19,10 @@ windows_packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
 case "${1:-all}" in
   linux) wanted=("${linux_packages[@]}") ;;
   windows) wanted=("${windows_packages[@]}") ;;
-  all) wanted=("${linux_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}") ;;
-  *) echo "usage: $0 [linux|windows|all]" >&2; exit 2 ;;
+  ola) wanted=("${ola_packages[@]}") ;;
+  all) wanted=("${linux_packages[@]}" "${test_packages[@]}" "${ola_packages[@]}"
+               "${windows_packages[@]}") ;;
+  *) echo "usage: $0 [linux|windows|ola|all]" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -31,5 +36,21 @@ echo "Installing: ${missing[*]}"
 sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
+
+# No service may start while packages install: ola's olad would broadcast
+# Art-Net and sACN on every interface and serve its web page on all
+# addresses. A policy-rc.d that refuses every start stands in for whatever
+# is there (which may allow starts) and is put back afterwards.
+policy=/usr/sbin/policy-rc.d
+"${sudo_cmd[@]}" sh -c "if [ -e $policy ] && [ ! -e $policy.quorvix-saved ]; then
+    mv $policy $policy.quorvix-saved
+  fi
+  printf '#!/bin/sh\\nexit 101\\n' > $policy && chmod 755 $policy"
+restore_policy() {
+  "${sudo_cmd[@]}" sh -c "rm -f $policy
+    if [ -e $policy.quorvix-saved ]; then mv $policy.quorvix-saved $policy; fi"
+}
+trap restore_policy EXIT
+
 "${sudo_cmd[@]}" apt-get update -qq
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
