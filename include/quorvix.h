@@ -92,6 +92,20 @@ typedef void (*qvx_message_fn)(void *context, int is_error, const char *title,
 void qvx_set_message_box(qvx_message_fn,
                          void *context); /* NULL: back to the default */
 
+/* What a host needs to pace its output and to take DMX input, read without
+   changing anything. Available after qvx_Init (error 5 before). Later needs
+   get a new entry point; this struct keeps its layout. */
+typedef struct qvx_line_status {
+  int32_t baud_rate;          /* of the port's line settings: the speed the
+                                 line runs at while the port is open */
+  qvx_bool dmx_in_active;     /* DMX input on (setting DMXInActive) */
+  int32_t dmx_in_channels;    /* input channels polled (DMXInChannels) */
+  int32_t dmx_in_interval_ms; /* poll interval (DMXInInterval) */
+  qvx_bool transmitter_ready; /* set by a handshake that succeeded, cleared
+                                 by one that failed and by Disable */
+} qvx_line_status;
+int qvx_LineStatus(qvx_driver *, qvx_line_status *result);
+
 #ifdef __cplusplus
 }
 #endif

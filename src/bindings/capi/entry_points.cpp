@@ -10,6 +10,7 @@
 #include <string>
 
 #include "host_helper_adapter.h"
+#include "link/line_settings.h"
 #include "runtime.h"
 #include "platform/error.h"
 #include "platform/posix/stderr_messages.h"
@@ -240,6 +241,28 @@ __attribute__((visibility("default"))) void qvx_set_trace(qvx_trace_fn function,
 __attribute__((visibility("default"))) void qvx_set_message_box(
     qvx_message_fn function, void* context) {
   quorvix::capi::host_messages.Set(function, context);
+}
+
+__attribute__((visibility("default"))) int qvx_LineStatus(
+    qvx_driver* d, qvx_line_status* result) {
+  return Run("qvx_LineStatus", d, result, [&](quorvix::clsOutputDriver&) {
+    quorvix::DriverModule& module = runtime->module();
+    // Reading must not create the hidden window as a side effect.
+    if (!module.HasMainWindow()) {
+      throw quorvix::Error(quorvix::kInvalidArgument,
+                           "qvx_LineStatus: there are no line settings before "
+                           "qvx_Init; call qvx_Init first");
+    }
+    const quorvix::frmMain& window = module.MainWindow();
+    const quorvix::modMain& state = module.state();
+    *result = qvx_line_status{
+        .baud_rate = static_cast<int32_t>(
+            quorvix::ParseLineSettings(window.comMain.Settings()).baud),
+        .dmx_in_active = Boolean(state.DMXInActive),
+        .dmx_in_channels = state.DMXInChannels,
+        .dmx_in_interval_ms = window.timCheckDMXIn.Interval(),
+        .transmitter_ready = Boolean(state.TransmitterReady)};
+  });
 }
 
 }  // extern "C"
