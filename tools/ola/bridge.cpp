@@ -1,0 +1,255 @@
+#include "bridge.h"
+
+#include <glib-unix.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <exception>
+
+#include "line_rate.h"
+#include "log.h"
+
+namespace quorvix::ola_bridge {
+namespace {
+
+constexpr const char* kPluginFile = "libquorvix.so";
+constexpr guint kEnableRetrySeconds = 5;
+// How long a send pass waits when the plug-in is inside one of its waits,
+// and at least between passes: a few tokens per wake-up, not one.
+constexpr guint kStepAsideMs = 5;
+constexpr guint kMinPassGapMs = 4;
+
+std::string ErrorText(const char* call, const Outcome& outcome) {
+  return std::string(call) + " failed: error " + std::to_string(outcome.error) +
+         ": " + outcome.error_text;
+}
+
+std::string SettingsFileFor(const std::string& app) {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "~";
+  return (config && *config ? std::string(config) : home + "/.config") +
+         "/quorvix/" + app + ".ini";
+}
+
+}  // namespace
+
+Bridge::Bridge(const Options& options, Plugin& plugin)
+    : options_(options),
+      driver_(plugin, *this),
+      loop_(g_main_loop_new(nullptr, FALSE), &g_main_loop_unref) {}
+
+int Bridge::Run() {
+  if (const Outcome init = driver_.Init(options_.app, kPluginFile);
+      init.error != 0) {
+    Log(ErrorText("Init", init));
+    return 1;
+  }
+  if (!CheckSettings()) {
+    driver_.Term();
+    return 2;
+  }
+  ola_ = std::make_unique<OlaLink>(
+      options_.universe,
+      [this](std::span<const std::uint8_t> frame) { OnFrame(frame); });
+  sigint_.Reset(g_unix_signal_add(SIGINT, &Bridge::OnSignal, this));
+  sigterm_.Reset(g_unix_signal_add(SIGTERM, &Bridge::OnSignal, this));
+  // Enable runs inside the loop, so a signal during its handshake is not
+  // lost before the loop starts.
+  start_.Reset(g_idle_add(&Bridge::OnStart, this));
+  g_main_loop_run(loop_.get());
+  const int code = Stop();
+  return failure_exit_code_ != 0 ? failure_exit_code_ : code;
+}
+
+template <typename Step>
+void Bridge::Guarded(Step&& step) {
+  try {
+    step();
+  } catch (const std::exception& error) {
+    Log(std::string("stopping: ") + error.what());
+    failure_exit_code_ = 1;
+    g_main_loop_quit(loop_.get());
+  }
+}
+
+bool Bridge::CheckSettings() {
+  const qvx_line_status status = driver_.LineStatus();
+  if (options_.input_universe && status.dmx_in_active == 0) {
+    Log("--input-universe " + std::to_string(*options_.input_universe) +
+        " needs DMX input, which is off in the settings: set DMXInActive=True "
+        "in group [Plugins\\" +
+        kPluginFile + "] of " + SettingsFileFor(options_.app) +
+        " (application \"" + options_.app + "\")");
+    return false;
+  }
+  if (!options_.input_universe && status.dmx_in_active != 0) {
+    Log("DMX input is on in the settings, but without --input-universe it "
+        "goes nowhere");
+  }
+  input_size_ = static_cast<std::size_t>(
+      std::clamp<std::int32_t>(status.dmx_in_channels, 1, kChannels));
+  return true;
+}
+
+void Bridge::TryEnable() {
+  enabling_ = true;
+  const Outcome enable = driver_.Enable();
+  enabling_ = false;
+  if (enable.error != 0 || !enable.result) {
+    Log((enable.error != 0 ? ErrorText("Enable", enable)
+                           : std::string("the transmitter is not ready")) +
+        "; retrying every " + std::to_string(kEnableRetrySeconds) + " s");
+    // A port left open after a failed handshake would never be reopened.
+    driver_.Disable();
+    enable_retry_.Reset(g_timeout_add_seconds(kEnableRetrySeconds,
+                                              &Bridge::OnEnableRetry, this));
+    return;
+  }
+  const qvx_line_status status = driver_.LineStatus();
+  const LineRate rate = LineRateFor(status.baud_rate, status.dmx_in_active != 0,
+                                    status.dmx_in_interval_ms);
+  const auto now = TokenBucket::Clock::now();
+  if (bucket_) {
+    bucket_->SetRate(rate.frames_per_second, rate.burst_frames, now);
+  } else {
+    bucket_.emplace(rate.frames_per_second, rate.burst_frames, now);
+  }
+  ready_ = true;
+  last_message_.clear();
+  table_.ResendAll();
+  Log("transmitter ready at " + std::to_string(status.baud_rate) +
+      " baud: at most " +
+      std::to_string(static_cast<int>(rate.frames_per_second)) +
+      " channel frames a second");
+  if (options_.input_universe && status.dmx_in_active != 0 &&
+      status.dmx_in_interval_ms > 0) {
+    input_tick_.Reset(
+        g_timeout_add(static_cast<guint>(status.dmx_in_interval_ms),
+                      &Bridge::OnInputTick, this));
+  }
+  ScheduleSend(0);
+}
+
+void Bridge::LoseTransmitter(const std::string& why) {
+  Log(why + "; enabling again every " + std::to_string(kEnableRetrySeconds) +
+      " s");
+  ready_ = false;
+  send_.Reset();
+  input_tick_.Reset();
+  driver_.Disable();
+  enable_retry_.Reset(
+      g_timeout_add_seconds(kEnableRetrySeconds, &Bridge::OnEnableRetry, this));
+}
+
+void Bridge::OnFrame(std::span<const std::uint8_t> frame) {
+  table_.Update(frame);
+  if (ready_ && !send_.Active()) ScheduleSend(0);
+}
+
+void Bridge::ScheduleSend(guint delay_ms) {
+  send_.Reset(g_timeout_add(delay_ms, &Bridge::OnSendTimer, this));
+}
+
+void Bridge::SendPass() {
+  if (!ready_) return;
+  if (enabling_ || g_main_depth() > 1) {
+    ScheduleSend(kStepAsideMs);
+    return;
+  }
+  const auto now = TokenBucket::Clock::now();
+  while (const std::optional<ChannelValue> next = table_.NextPending()) {
+    if (!bucket_->TryTake(now)) {
+      const auto wait = std::chrono::ceil<std::chrono::milliseconds>(
+          bucket_->TimeUntilToken(now));
+      ScheduleSend(std::max(kMinPassGapMs, static_cast<guint>(wait.count())));
+      return;
+    }
+    const Outcome sent = driver_.SetChannel(next->channel, next->value);
+    if (sent.error != 0) {
+      LoseTransmitter(ErrorText("SetChannel", sent));
+      return;
+    }
+    if (!sent.result) {
+      LoseTransmitter("the transmitter is no longer ready");
+      return;
+    }
+    table_.MarkSent(*next);
+  }
+}
+
+void Bridge::SendInput() {
+  if (ola_ && options_.input_universe) {
+    ola_->Send(*options_.input_universe,
+               std::span<const std::uint8_t>(input_.data(), input_size_));
+  }
+}
+
+int Bridge::Stop() {
+  start_.Reset();
+  enable_retry_.Reset();
+  send_.Reset();
+  input_tick_.Reset();
+  ola_.reset();
+  driver_.Disable();
+  if (const Outcome term = driver_.Term(); term.error != 0) {
+    Log(ErrorText("Term", term) + "; the settings may not be saved");
+    return 1;
+  }
+  Log("driver disabled, settings saved");
+  return 0;
+}
+
+void Bridge::OnTrace(std::string_view line) {
+  if (options_.verbose) Log(std::string("trace: ").append(line));
+}
+
+void Bridge::OnMessage(bool is_error, std::string_view text) {
+  // While retrying, the same message would come every few seconds.
+  if (text == last_message_) return;
+  last_message_ = std::string(text);
+  Log(std::string(is_error ? "error message: " : "message: ").append(text));
+}
+
+void Bridge::OnInput(std::int32_t channel, std::uint8_t value) {
+  if (channel >= 1 && channel <= kChannels) {
+    input_[static_cast<std::size_t>(channel - 1)] = value;
+  }
+}
+
+gboolean Bridge::OnStart(gpointer self) {
+  auto& bridge = *static_cast<Bridge*>(self);
+  bridge.start_.Forget();
+  bridge.Guarded([&] { bridge.TryEnable(); });
+  return G_SOURCE_REMOVE;
+}
+
+gboolean Bridge::OnEnableRetry(gpointer self) {
+  auto& bridge = *static_cast<Bridge*>(self);
+  bridge.enable_retry_.Forget();
+  bridge.Guarded([&] { bridge.TryEnable(); });
+  return G_SOURCE_REMOVE;
+}
+
+gboolean Bridge::OnSendTimer(gpointer self) {
+  auto& bridge = *static_cast<Bridge*>(self);
+  bridge.send_.Forget();
+  bridge.Guarded([&] { bridge.SendPass(); });
+  return G_SOURCE_REMOVE;
+}
+
+gboolean Bridge::OnInputTick(gpointer self) {
+  auto& bridge = *static_cast<Bridge*>(self);
+  bridge.Guarded([&] { bridge.SendInput(); });
+  return G_SOURCE_CONTINUE;
+}
+
+gboolean Bridge::OnSignal(gpointer self) {
+  auto& bridge = *static_cast<Bridge*>(self);
+  Log("stopping on a signal");
+  g_main_loop_quit(bridge.loop_.get());
+  return G_SOURCE_CONTINUE;
+}
+
+}  // namespace quorvix::ola_bridge
