@@ -24,9 +24,9 @@ class clsOutputDriver {
   std::string_view PluginName() const { return kPluginName; }
   bool SetChannel(std::int32_t channel, std::int32_t value);
   bool Configure();
-  // `helper` may be null (no helper).
-  bool Init(std::string_view CallingAppTitle, std::string_view MyFilename,
-            std::shared_ptr<HostHelper> TrovaPluginHelper);
+  // `helper` (the host's TrovaPluginHelper) may be null.
+  bool Init(std::string_view calling_app_title, std::string_view my_filename,
+            std::shared_ptr<HostHelper> helper);
   bool Term();
 
  private:

@@ -5,31 +5,17 @@
 #include <string>
 
 #include "link/frames.h"
+#include "link/scoped_flag.h"
 #include "platform/error.h"
 #include "platform/trace_line.h"
 
 namespace quorvix {
-namespace {
-
-// Resets the re-entrancy flag however the tick ends.
-class TickScope {
- public:
-  explicit TickScope(bool& flag) : flag_(flag) { flag_ = true; }
-  ~TickScope() { flag_ = false; }
-  TickScope(const TickScope&) = delete;
-  TickScope& operator=(const TickScope&) = delete;
-
- private:
-  bool& flag_;
-};
-
-}  // namespace
 
 void DMXInPoller::timCheckDMXIn_Timer() {
   const modMain& state = window_.state;
   if (!state.DMXInActive || !state.TransmitterReady) return;
   if (ticking_ || window_.handshake_waiting) return;
-  const TickScope scope(ticking_);
+  const ScopedFlag scope(ticking_);
   RunTick();
 }
 

@@ -3,6 +3,7 @@
 #include "link/frames.h"
 #include "link/handler_guard.h"
 #include "link/messages.h"
+#include "link/scoped_flag.h"
 #include "platform/error.h"
 #include "platform/trace_line.h"
 
@@ -52,16 +53,7 @@ void OpenWithReport(frmMain& window) {
 }
 
 bool Handshake(frmMain& window) {
-  struct WaitingFlag {
-    explicit WaitingFlag(bool& flag) : flag_(flag), outer_(flag) {
-      flag_ = true;
-    }
-    ~WaitingFlag() { flag_ = outer_; }
-    WaitingFlag(const WaitingFlag&) = delete;
-    WaitingFlag& operator=(const WaitingFlag&) = delete;
-    bool& flag_;
-    bool outer_;
-  } waiting(window.handshake_waiting);
+  const ScopedFlag waiting(window.handshake_waiting);
 
   window.state.LastRecv.clear();
   window.comMain.Output(kHandshakeQuery);

@@ -11,9 +11,14 @@ namespace quorvix {
 enum ErrorNumber : int {
   kInvalidArgument = 5,  // value outside 0..255, NULL argument, wrong thread
   kOverflow = 6,         // a number that does not fit its type
+  kOutOfMemory = 7,      // an allocation failed
   kTypeMismatch = 13,    // a stored setting that does not convert
+  kInternalError = 51,   // anything else that escaped an operation
   kStoreFailure = 75,    // the settings store cannot be read or written
   kNoSuchMethod = 438,   // the host's helper lacks the method called
+  // A failed call into the host whose own number would read as "no such
+  // method" or as success.
+  kAutomationError = 440,
   kInvalidPropertyValue =
       380,               // port number, line settings or interval refused
   kPortMissing = 8002,   // the port does not exist

@@ -4,23 +4,21 @@
 #include <glib.h>
 
 #include <cstring>
-#include <exception>
 #include <memory>
-#include <new>
 #include <string>
 
 #include "host_helper_adapter.h"
 #include "link/line_settings.h"
-#include "runtime.h"
+#include "platform/current_error.h"
 #include "platform/error.h"
 #include "platform/posix/stderr_messages.h"
+#include "runtime.h"
 #include "platform/posix/syslog_trace.h"
 #include "quorvix.h"
 
 namespace quorvix::capi {
 namespace {
 
-constexpr int kInternalError = 51;
 constexpr qvx_bool kTrue = -1;
 constexpr qvx_bool kFalse = 0;
 
@@ -39,6 +37,19 @@ std::unique_ptr<Runtime> runtime;
 int Fail(int number, std::string text) {
   last_error = std::move(text);
   return number;
+// The exception being handled, kept for qvx_last_error; returns its number.
+int FailWithCurrent() {
+  ErrorReport report = CurrentErrorReport();
+  return Fail(report.number, std::move(report.description));
+}
+
+int FailOnOtherThread(const char* entry_point) {
+  return Fail(kInvalidArgument,
+              std::string(entry_point) +
+                  ": called from another thread than the one that created the "
+                  "first driver; every call must come from that thread");
+}
+
 }
 
 // Checks what every call needs; returns 0 or the error number.
@@ -48,13 +59,7 @@ int CheckCall(const char* entry_point, const void* driver, const void* result) {
                 std::string(entry_point) +
                     ": no driver has been created (call qvx_create first)");
   }
-  if (!runtime->OnOwnerThread()) {
-    return Fail(
-        kInvalidArgument,
-        std::string(entry_point) +
-            ": called from another thread than the one that created the "
-            "first driver; every call must come from that thread");
-  }
+  if (!runtime->OnOwnerThread()) return FailOnOtherThread(entry_point);
   if (driver == nullptr) {
     return Fail(kInvalidArgument,
                 std::string(entry_point) + ": the driver pointer is NULL");
@@ -80,12 +85,8 @@ int Run(const char* entry_point, qvx_driver* driver, const void* result,
   int rc = 0;
   try {
     operation(driver->driver);
-  } catch (const Error& error) {
-    rc = Fail(error.number(), error.what());
-  } catch (const std::bad_alloc&) {
-    rc = Fail(7, std::string(entry_point) + ": out of memory");
-  } catch (const std::exception& error) {
-    rc = Fail(kInternalError, std::string(entry_point) + ": " + error.what());
+  } catch (...) {
+    rc = FailWithCurrent();
   }
   if (--driver->calls_in_progress == 0 && driver->destroy_requested) {
     runtime->DestroyDriver(driver);
@@ -98,8 +99,8 @@ qvx_bool Boolean(bool value) { return value ? kTrue : kFalse; }
 }  // namespace
 }  // namespace quorvix::capi
 
-using quorvix::capi::Boolean;
 using quorvix::capi::runtime;
+using quorvix::capi::Boolean;
 using quorvix::capi::Run;
 
 extern "C" {
@@ -112,16 +113,12 @@ __attribute__((visibility("default"))) qvx_driver* qvx_create(void) {
           context, quorvix::capi::host_trace, quorvix::capi::host_messages);
       g_main_context_unref(context);
     } else if (!runtime->OnOwnerThread()) {
-      quorvix::capi::Fail(
-          quorvix::kInvalidArgument,
-          "qvx_create: called from another thread than the one that "
-          "created the first driver; every call must come from that thread");
+      quorvix::capi::FailOnOtherThread("qvx_create");
       return nullptr;
     }
     return runtime->CreateDriver();
-  } catch (const std::exception& error) {
-    quorvix::capi::Fail(quorvix::capi::kInternalError,
-                        std::string("qvx_create: ") + error.what());
+  } catch (...) {
+    quorvix::capi::FailWithCurrent();
     return nullptr;
   }
 }
@@ -142,10 +139,7 @@ __attribute__((visibility("default"))) int qvx_pump(int timeout_ms) {
         "qvx_pump: no driver has been created (call qvx_create first)");
   }
   if (!runtime->OnOwnerThread()) {
-    return quorvix::capi::Fail(
-        quorvix::kInvalidArgument,
-        "qvx_pump: called from another thread than the one that "
-        "created the first driver");
+    return quorvix::capi::FailOnOtherThread("qvx_pump");
   }
   try {
     quorvix::EventLoop& events = runtime->events();
@@ -154,9 +148,8 @@ __attribute__((visibility("default"))) int qvx_pump(int timeout_ms) {
     } else {
       events.WaitAndPump(events.Now() + std::chrono::milliseconds(timeout_ms));
     }
-  } catch (const std::exception& error) {
-    return quorvix::capi::Fail(quorvix::capi::kInternalError,
-                               std::string("qvx_pump: ") + error.what());
+  } catch (...) {
+    return quorvix::capi::FailWithCurrent();
   }
   return 0;
 }

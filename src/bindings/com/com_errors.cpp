@@ -1,15 +1,15 @@
 #include "bindings/com/com_errors.h"
 
 #include "bindings/com/quorvix_idl.h"
+#include "platform/current_error.h"
 #include "platform/win32/bstr.h"
+#include "platform/win32/com_ref.h"
 #include "platform/win32/wide_text.h"
 
 namespace quorvix::com {
 namespace {
 
 constexpr wchar_t kSource[] = L"Quorvix";
-constexpr int kOutOfMemory = 7;
-constexpr int kInternalError = 51;
 
 }  // namespace
 
@@ -18,18 +18,8 @@ Failure FailureOf(int number, std::string description) {
 }
 
 Failure CurrentFailure() {
-  try {
-    throw;
-  } catch (const Error& error) {
-    return FailureOf(error.number(), error.what());
-  } catch (const std::bad_alloc&) {
-    return FailureOf(kOutOfMemory, "Out of memory");
-  } catch (const std::exception& error) {
-    return FailureOf(kInternalError,
-                     std::string("Internal error: ") + error.what());
-  } catch (...) {
-    return FailureOf(kInternalError, "Internal error");
-  }
+  ErrorReport report = CurrentErrorReport();
+  return FailureOf(report.number, std::move(report.description));
 }
 
 HRESULT ReportToCaller(const std::optional<Failure>& failure) {
@@ -37,19 +27,16 @@ HRESULT ReportToCaller(const std::optional<Failure>& failure) {
     SetErrorInfo(0, nullptr);
     return S_OK;
   }
-  ICreateErrorInfo* create = nullptr;
-  if (SUCCEEDED(CreateErrorInfo(&create))) {
+  win32::ComRef<ICreateErrorInfo> create;
+  if (SUCCEEDED(CreateErrorInfo(create.Put()))) {
     const std::wstring description = win32::Widen(failure->description);
     create->SetGUID(IID__clsOutputDriver);
     create->SetSource(const_cast<LPOLESTR>(kSource));
     create->SetDescription(const_cast<LPOLESTR>(description.c_str()));
-    IErrorInfo* info = nullptr;
-    if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo,
-                                         reinterpret_cast<void**>(&info)))) {
-      SetErrorInfo(0, info);
-      info->Release();
+    win32::ComRef<IErrorInfo> info;
+    if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, info.PutVoid()))) {
+      SetErrorInfo(0, info.get());
     }
-    create->Release();
   }
   return failure->result;
 }

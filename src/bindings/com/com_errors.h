@@ -7,8 +7,6 @@
 #include <oaidl.h>
 #include <windows.h>
 
-#include <exception>
-#include <new>
 #include <optional>
 #include <string>
 

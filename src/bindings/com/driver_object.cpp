@@ -9,6 +9,7 @@
 #include "bindings/com/runtime.h"
 #include "bindings/com/server.h"
 #include "platform/win32/bstr.h"
+#include "platform/win32/com_ref.h"
 #include "platform/win32/dispatch_helper.h"
 #include "platform/win32/wide_text.h"
 
@@ -79,33 +80,43 @@ Failure MissingPointer(const char* what) {
                                          " is a null pointer");
 }
 
-class Hold {
- public:
-  explicit Hold(IUnknown* object) : object_(object) { object_->AddRef(); }
-  ~Hold() { object_->Release(); }
-  Hold(const Hold&) = delete;
-  Hold& operator=(const Hold&) = delete;
-
- private:
-  IUnknown* object_;
-};
-
 }  // namespace
+
+// One late-bound call: its arguments by position and where its outcome goes.
+struct DriverObject::Invocation {
+  std::array<const VARIANTARG*, kMaxArity> arguments{};
+  std::array<UINT, kMaxArity> argument_index{};
+  VARIANT* result = nullptr;
+  EXCEPINFO* exception = nullptr;
+  UINT* argument_error = nullptr;
+
+  HRESULT Mismatch(UINT position) const {
+    if (argument_error) *argument_error = argument_index[position];
+    return DISP_E_TYPEMISMATCH;
+  }
+  void SetBool(bool value) const {
+    if (!result) return;
+    V_VT(result) = VT_BOOL;
+    V_BOOL(result) = AutomationBool(value);
+  }
+  HRESULT Finish(const std::optional<Failure>& failure) const {
+    return failure ? ReportToInvoke(*failure, exception) : S_OK;
+  }
+};
 
 HRESULT DriverObject::Create(REFIID iid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
-  DriverObject* created = nullptr;
+  win32::ComRef<DriverObject> created;
   try {
-    created = new DriverObject(server::AcquireRuntime());
+    created = win32::ComRef<DriverObject>::Adopt(
+        new DriverObject(server::AcquireRuntime()));
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
-  } catch (const std::exception& error) {
-    return ReportToCaller(FailureOf(51, error.what()));
+  } catch (...) {
+    return ReportToCaller(CurrentFailure());
   }
-  const HRESULT result = created->QueryInterface(iid, object);
-  created->Release();
-  return result;
+  return created->QueryInterface(iid, object);
 }
 
 DriverObject::DriverObject(Runtime& runtime)
@@ -154,13 +165,26 @@ HRESULT STDMETHODCALLTYPE DriverObject::GetTypeInfo(UINT index, LCID,
   if (!info) return E_POINTER;
   *info = nullptr;
   if (index != 0) return DISP_E_BADINDEX;
-  ITypeLib* library = nullptr;
-  const std::wstring path = server::ModulePath();
-  HRESULT result = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
-  if (FAILED(result)) return result;
-  result = library->GetTypeInfoOfGuid(IID__clsOutputDriver, info);
-  library->Release();
-  return result;
+  // Only the owner thread fills and reads the cache; others load their own.
+  const bool cached = OnOwnerThread();
+  if (!cached || !type_info_) {
+    win32::ComRef<ITypeLib> library;
+    const std::wstring path = server::ModulePath();
+    const HRESULT loaded =
+        LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Put());
+    if (FAILED(loaded)) return loaded;
+    win32::ComRef<ITypeInfo> found;
+    const HRESULT result =
+        library->GetTypeInfoOfGuid(IID__clsOutputDriver, found.Put());
+    if (FAILED(result)) return result;
+    if (!cached) {
+      *info = found.Detach();
+      return S_OK;
+    }
+    type_info_ = std::move(found);
+  }
+  *info = win32::ComRef<ITypeInfo>::Share(type_info_.get()).Detach();
+  return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE DriverObject::GetIDsOfNames(REFIID iid,
@@ -205,109 +229,101 @@ HRESULT STDMETHODCALLTYPE DriverObject::Invoke(
   }
   // By position: rgvarg holds the named arguments first, then the others
   // in reverse order.
-  std::array<const VARIANTARG*, kMaxArity> arguments{};
-  std::array<UINT, kMaxArity> argument_index{};
+  Invocation call;
+  call.result = result;
+  call.exception = exception;
+  call.argument_error = argument_error;
   const UINT positional = given.cArgs - given.cNamedArgs;
   for (UINT position = 0; position < positional; ++position) {
-    argument_index[position] = given.cArgs - 1 - position;
-  }
-  for (UINT position = 0; position < positional; ++position) {
-    arguments[position] = &given.rgvarg[argument_index[position]];
+    call.argument_index[position] = given.cArgs - 1 - position;
+    call.arguments[position] = &given.rgvarg[call.argument_index[position]];
   }
   for (UINT named = 0; named < given.cNamedArgs; ++named) {
     const DISPID position = given.rgdispidNamedArgs[named];
     if (position < 0 || static_cast<UINT>(position) >= member->arity ||
-        arguments[static_cast<UINT>(position)]) {
+        call.arguments[static_cast<UINT>(position)]) {
       if (argument_error) *argument_error = named;
       return DISP_E_PARAMNOTFOUND;
     }
-    arguments[static_cast<UINT>(position)] = &given.rgvarg[named];
-    argument_index[static_cast<UINT>(position)] = named;
+    call.arguments[static_cast<UINT>(position)] = &given.rgvarg[named];
+    call.argument_index[static_cast<UINT>(position)] = named;
   }
-  const Hold hold(static_cast<_clsOutputDriver*>(this));
-  return InvokeMember(id, arguments.data(), argument_index.data(), result,
-                      exception, argument_error);
-}
-
-HRESULT DriverObject::InvokeMember(DISPID id,
-                                   const VARIANTARG* const* arguments,
-                                   const UINT* argument_index, VARIANT* result,
-                                   EXCEPINFO* exception, UINT* argument_error) {
-  const auto mismatch = [&](UINT position) {
-    if (argument_error) *argument_error = argument_index[position];
-    return DISP_E_TYPEMISMATCH;
-  };
-  const auto set_bool = [result](bool value) {
-    if (!result) return;
-    V_VT(result) = VT_BOOL;
-    V_BOOL(result) = AutomationBool(value);
-  };
-  const auto finish = [exception](const std::optional<Failure>& failure) {
-    return failure ? ReportToInvoke(*failure, exception) : S_OK;
-  };
-  bool outcome = false;
+  const auto hold = win32::ComRef<DriverObject>::Share(this);
   switch (id) {
-    case kDisable: return finish(Attempt([&] { set_bool(driver_.Disable()); }));
-    case kEnable: return finish(Attempt([&] { set_bool(driver_.Enable()); }));
-    case kConfigure:
-      return finish(Attempt([&] { set_bool(driver_.Configure()); }));
-    case kTerm: return finish(Attempt([&] { set_bool(driver_.Term()); }));
-    case kPluginName:
-      return finish(Attempt([&] {
-        win32::Bstr name(win32::Widen(driver_.PluginName()));
-        if (result) {
-          V_VT(result) = VT_BSTR;
-          V_BSTR(result) = name.Release();
-        }
-      }));
-    case kSetChannel: {
-      std::array<LONG, 2> numbers{};
-      static constexpr const char* kNames[] = {"channel", "value"};
-      for (UINT position = 0; position < 2; ++position) {
-        const HRESULT converted =
-            ArgumentAsLong(*arguments[position], &numbers[position]);
-        if (converted == DISP_E_OVERFLOW) {
-          return ReportToInvoke(
-              FailureOf(kOverflow, std::string("Overflow: the ") +
-                                       kNames[position] +
-                                       " does not fit a 32-bit integer"),
-              exception);
-        }
-        if (FAILED(converted)) return mismatch(position);
-      }
-      const auto failure = Attempt(
-          [&] { outcome = driver_.SetChannel(numbers[0], numbers[1]); });
-      if (!failure) set_bool(outcome);
-      return finish(failure);
-    }
-    case kInit: {
-      std::string title;
-      std::string file_name;
-      if (FAILED(ArgumentAsText(*arguments[0], &title))) return mismatch(0);
-      if (FAILED(ArgumentAsText(*arguments[1], &file_name))) {
-        return mismatch(1);
-      }
-      IDispatch* helper = nullptr;
-      if (FAILED(ArgumentAsHelper(*arguments[2], &helper))) {
-        return mismatch(2);
-      }
-      const auto failure = Attempt([&] {
-        const auto held = HelperFor(helper);
-        outcome = driver_.Init(title, file_name, held);
-      });
-      if (helper) helper->Release();
-      if (!failure) set_bool(outcome);
-      return finish(failure);
-    }
+    case kDisable: return InvokeBoolean(call, &clsOutputDriver::Disable);
+    case kEnable: return InvokeBoolean(call, &clsOutputDriver::Enable);
+    case kConfigure: return InvokeBoolean(call, &clsOutputDriver::Configure);
+    case kTerm: return InvokeBoolean(call, &clsOutputDriver::Term);
+    case kPluginName: return InvokePluginName(call);
+    case kSetChannel: return InvokeSetChannel(call);
+    case kInit: return InvokeInit(call);
     default: return DISP_E_MEMBERNOTFOUND;
   }
+}
+
+HRESULT DriverObject::InvokeBoolean(const Invocation& call,
+                                    bool (clsOutputDriver::*operation)()) {
+  return call.Finish(Attempt([&] { call.SetBool((driver_.*operation)()); }));
+}
+
+HRESULT DriverObject::InvokePluginName(const Invocation& call) {
+  return call.Finish(Attempt([&] {
+    win32::Bstr name(win32::Widen(driver_.PluginName()));
+    if (call.result) {
+      V_VT(call.result) = VT_BSTR;
+      V_BSTR(call.result) = name.Release();
+    }
+  }));
+}
+
+HRESULT DriverObject::InvokeSetChannel(const Invocation& call) {
+  std::array<LONG, 2> numbers{};
+  static constexpr const char* kNames[] = {"channel", "value"};
+  for (UINT position = 0; position < 2; ++position) {
+    const HRESULT converted =
+        ArgumentAsLong(*call.arguments[position], &numbers[position]);
+    if (converted == DISP_E_OVERFLOW) {
+      return ReportToInvoke(
+          FailureOf(kOverflow, std::string("Overflow: the ") +
+                                   kNames[position] +
+                                   " does not fit a 32-bit integer"),
+          call.exception);
+    }
+    if (FAILED(converted)) return call.Mismatch(position);
+  }
+  bool outcome = false;
+  const auto failure =
+      Attempt([&] { outcome = driver_.SetChannel(numbers[0], numbers[1]); });
+  if (!failure) call.SetBool(outcome);
+  return call.Finish(failure);
+}
+
+HRESULT DriverObject::InvokeInit(const Invocation& call) {
+  std::string title;
+  std::string file_name;
+  if (FAILED(ArgumentAsText(*call.arguments[0], &title))) {
+    return call.Mismatch(0);
+  }
+  if (FAILED(ArgumentAsText(*call.arguments[1], &file_name))) {
+    return call.Mismatch(1);
+  }
+  win32::ComRef<IDispatch> helper;
+  if (FAILED(ArgumentAsHelper(*call.arguments[2], helper.Put()))) {
+    return call.Mismatch(2);
+  }
+  bool outcome = false;
+  const auto failure = Attempt([&] {
+    outcome = driver_.Init(title, file_name, HelperFor(helper.get()));
+  });
+  if (!failure) call.SetBool(outcome);
+  return call.Finish(failure);
 }
 
 template <typename Body>
 HRESULT DriverObject::CallFromVtable(const void* result, Body&& body) {
   if (!OnOwnerThread()) return RPC_E_WRONG_THREAD;
   if (!result) return ReportToCaller(MissingPointer("the result"));
-  const Hold hold(static_cast<_clsOutputDriver*>(this));
+  const auto hold = win32::ComRef<DriverObject>::Share(this);
   return ReportToCaller(Attempt(std::forward<Body>(body)));
 }
 

@@ -11,6 +11,7 @@
 
 #include "bindings/com/quorvix_idl.h"
 #include "core/clsOutputDriver.h"
+#include "platform/win32/com_ref.h"
 
 namespace quorvix::com {
 
@@ -60,13 +61,17 @@ class DriverObject final : public _clsOutputDriver, public ISupportErrorInfo {
   bool OnOwnerThread() const;
   template <typename Body>
   HRESULT CallFromVtable(const void* result, Body&& body);
-  HRESULT InvokeMember(DISPID id, const VARIANTARG* const* arguments,
-                       const UINT* argument_index, VARIANT* result,
-                       EXCEPINFO* exception, UINT* argument_error);
+  struct Invocation;
+  HRESULT InvokeBoolean(const Invocation& call,
+                        bool (clsOutputDriver::*operation)());
+  HRESULT InvokePluginName(const Invocation& call);
+  HRESULT InvokeSetChannel(const Invocation& call);
+  HRESULT InvokeInit(const Invocation& call);
 
   Runtime& runtime_;
   clsOutputDriver driver_;
   LONG references_ = 1;
+  win32::ComRef<ITypeInfo> type_info_;  // loaded at the first GetTypeInfo
 };
 
 }  // namespace quorvix::com

@@ -7,6 +7,7 @@
 
 #include "bindings/com/quorvix_idl.h"
 #include "bindings/com/server.h"
+#include "platform/win32/com_ref.h"
 
 // In oleaut32 since Vista; Debian's mingw-w64 headers do not declare them.
 extern "C" {
@@ -61,15 +62,15 @@ LSTATUS DeleteTree(const Root& root, const std::wstring& path) {
 
 HRESULT RegisterTypeLibrary(RegistrationScope scope) {
   const std::wstring path = server::ModulePath();
-  ITypeLib* library = nullptr;
-  HRESULT result = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
-  if (FAILED(result)) return result;
+  win32::ComRef<ITypeLib> library;
+  const HRESULT loaded =
+      LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Put());
+  if (FAILED(loaded)) return loaded;
   std::wstring mutable_path = path;
-  result = scope == RegistrationScope::kAllUsers
-               ? RegisterTypeLib(library, mutable_path.data(), nullptr)
-               : RegisterTypeLibForUser(library, mutable_path.data(), nullptr);
-  library->Release();
-  return result;
+  return scope == RegistrationScope::kAllUsers
+             ? RegisterTypeLib(library.get(), mutable_path.data(), nullptr)
+             : RegisterTypeLibForUser(library.get(), mutable_path.data(),
+                                      nullptr);
 }
 
 HRESULT UnregisterTypeLibrary(RegistrationScope scope) {

@@ -5,16 +5,12 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/error.h"
 #include "platform/win32/bstr.h"
 #include "platform/win32/wide_text.h"
 
 namespace quorvix::win32 {
 namespace {
-
-constexpr int kNoSuchMethod = 438;
-// What a failed call reports when its own number would read as "no such
-// method" or as success.
-constexpr int kAutomationError = 440;
 
 std::string HresultText(HRESULT result) {
   char hex[16];
@@ -47,37 +43,27 @@ HRESULT FindMethod(IDispatch* helper, std::string_view method, DISPID* dispid) {
       helper->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, dispid);
   if (result != E_NOTIMPL) return result;
   // Script class objects of some runtimes only answer through IDispatchEx.
-  IDispatchEx* extended = nullptr;
-  if (FAILED(helper->QueryInterface(__uuidof(IDispatchEx),
-                                    reinterpret_cast<void**>(&extended)))) {
+  ComRef<IDispatchEx> extended;
+  if (FAILED(
+          helper->QueryInterface(__uuidof(IDispatchEx), extended.PutVoid()))) {
     return result;
   }
   const Bstr bstr_name(name);
-  const HRESULT found =
-      extended->GetDispID(bstr_name.get(), fdexNameCaseInsensitive, dispid);
-  extended->Release();
-  return found;
+  return extended->GetDispID(bstr_name.get(), fdexNameCaseInsensitive, dispid);
 }
 
 }  // namespace
 
-DispatchHelper::DispatchHelper(IDispatch* helper) : helper_(helper) {
-  helper_->AddRef();
-}
-
-DispatchHelper::~DispatchHelper() { helper_->Release(); }
+DispatchHelper::DispatchHelper(IDispatch* helper)
+    : helper_(ComRef<IDispatch>::Share(helper)) {}
 
 HostCallResult DispatchHelper::Call(std::string_view method,
                                     std::int32_t channel, std::uint8_t value) {
   // The host may let go of its last reference from inside the call.
-  helper_->AddRef();
-  struct Hold {
-    IDispatch* held;
-    ~Hold() { held->Release(); }
-  } hold{helper_};
+  const auto hold = ComRef<IDispatch>::Share(helper_.get());
 
   DISPID dispid = DISPID_UNKNOWN;
-  const HRESULT found = FindMethod(helper_, method, &dispid);
+  const HRESULT found = FindMethod(hold.get(), method, &dispid);
   if (found == DISP_E_UNKNOWNNAME || found == DISP_E_MEMBERNOTFOUND) {
     return NoSuchMethod(method);
   }
@@ -99,8 +85,8 @@ HostCallResult DispatchHelper::Call(std::string_view method,
   EXCEPINFO exception{};
   UINT argument_error = 0;
   const HRESULT called =
-      helper_->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
-                      &parameters, &ignored, &exception, &argument_error);
+      hold->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                   &parameters, &ignored, &exception, &argument_error);
   VariantClear(&ignored);
   if (called == DISP_E_MEMBERNOTFOUND || called == DISP_E_UNKNOWNNAME) {
     return NoSuchMethod(method);

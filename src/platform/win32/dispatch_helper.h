@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include "platform/host_helper.h"
+#include "platform/win32/com_ref.h"
 
 namespace quorvix::win32 {
 
@@ -16,7 +17,6 @@ class DispatchHelper final : public HostHelper {
  public:
   // Takes its own reference.
   explicit DispatchHelper(IDispatch* helper);
-  ~DispatchHelper() override;
   DispatchHelper(const DispatchHelper&) = delete;
   DispatchHelper& operator=(const DispatchHelper&) = delete;
 
@@ -24,7 +24,7 @@ class DispatchHelper final : public HostHelper {
                       std::uint8_t value) override;
 
  private:
-  IDispatch* helper_;
+  ComRef<IDispatch> helper_;
 };
 
 }  // namespace quorvix::win32
