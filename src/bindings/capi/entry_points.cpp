@@ -12,9 +12,9 @@
 #include "platform/current_error.h"
 #include "platform/error.h"
 #include "platform/posix/stderr_messages.h"
-#include "runtime.h"
 #include "platform/posix/syslog_trace.h"
 #include "quorvix.h"
+#include "runtime.h"
 
 namespace quorvix::capi {
 namespace {
@@ -37,6 +37,8 @@ std::unique_ptr<Runtime> runtime;
 int Fail(int number, std::string text) {
   last_error = std::move(text);
   return number;
+}
+
 // The exception being handled, kept for qvx_last_error; returns its number.
 int FailWithCurrent() {
   ErrorReport report = CurrentErrorReport();
@@ -48,8 +50,6 @@ int FailOnOtherThread(const char* entry_point) {
               std::string(entry_point) +
                   ": called from another thread than the one that created the "
                   "first driver; every call must come from that thread");
-}
-
 }
 
 // Checks what every call needs; returns 0 or the error number.
@@ -99,9 +99,9 @@ qvx_bool Boolean(bool value) { return value ? kTrue : kFalse; }
 }  // namespace
 }  // namespace quorvix::capi
 
-using quorvix::capi::runtime;
 using quorvix::capi::Boolean;
 using quorvix::capi::Run;
+using quorvix::capi::runtime;
 
 extern "C" {
 
