@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "common/temp_folder.h"
 #include "plugin_library.h"
 #include "sim_process.h"
 
@@ -20,13 +20,7 @@ class BenchSetup {
  public:
   BenchSetup(const std::string& settings_lines,
              const std::vector<std::string>& sim_arguments) {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "quorvix-bench-XXXXXX")
-            .string();
-    if (mkdtemp(pattern.data()) == nullptr)
-      throw std::runtime_error("mkdtemp failed");
-    folder_ = pattern;
-    setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", folder_.path().c_str(), 1);
     std::filesystem::create_directories(folder_ / "quorvix");
     std::ofstream(folder_ / "quorvix" / "Bench.ini") << "[Plugins\\bench]\n"
                                                      << settings_lines;
@@ -44,15 +38,13 @@ class BenchSetup {
   ~BenchSetup() {
     plugin.reset();
     sim.reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
   }
 
   std::unique_ptr<host::SimProcess> sim;
   std::unique_ptr<host::PluginLibrary> plugin;
 
  private:
-  std::filesystem::path folder_;
+  const common::TempFolder folder_{"quorvix-bench"};
 };
 
 }  // namespace quorvix::bench

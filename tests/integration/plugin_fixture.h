@@ -11,10 +11,12 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "common/temp_folder.h"
 #include "plugin_library.h"
 #include "sim_process.h"
 
@@ -35,10 +37,8 @@ struct Report {
 class PluginFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "quorvix-it-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    config_ = pattern;
+    folder_.emplace("quorvix-it");
+    config_ = folder_->path();
     setenv("XDG_CONFIG_HOME", config_.c_str(), 1);
     std::filesystem::create_directories(config_ / "quorvix" / "ports");
     plugin_ = std::make_unique<host::PluginLibrary>(QUORVIX_LIBRARY);
@@ -58,8 +58,7 @@ class PluginFixture : public ::testing::Test {
       plugin_->set_message_box(nullptr, nullptr);
     }
     sims_.clear();
-    std::error_code ignored;
-    std::filesystem::remove_all(config_, ignored);
+    folder_.reset();
   }
 
   std::filesystem::path PortLink(int port) const {
@@ -153,6 +152,7 @@ class PluginFixture : public ::testing::Test {
     ++static_cast<PluginFixture*>(context)->helper_releases_;
   }
 
+  std::optional<common::TempFolder> folder_;
   std::filesystem::path config_;
   std::vector<std::unique_ptr<host::SimProcess>> sims_;
 };

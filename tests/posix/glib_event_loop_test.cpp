@@ -10,8 +10,10 @@
 
 #include "platform/posix/glib_timer.h"
 
-namespace quorvix::posix {
+namespace quorvix::test {
 namespace {
+
+using namespace quorvix::posix;
 
 using std::chrono::milliseconds;
 
@@ -215,4 +217,4 @@ TEST_F(GlibEventLoopTest, ATickMayStopItsOwnTimer) {
 }
 
 }  // namespace
-}  // namespace quorvix::posix
+}  // namespace quorvix::test

@@ -6,8 +6,10 @@
 #include <set>
 #include <string>
 
-namespace quorvix::posix {
+namespace quorvix::test {
 namespace {
+
+using namespace quorvix::posix;
 
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -86,4 +88,4 @@ TEST(EscapeGroup, IsInjective) {
 }
 
 }  // namespace
-}  // namespace quorvix::posix
+}  // namespace quorvix::test

@@ -11,13 +11,14 @@
 #include "platform/error.h"
 #include "temp_config.h"
 
-namespace quorvix::posix {
+namespace quorvix::test {
 namespace {
+
+using namespace quorvix::posix;
 
 namespace fs = std::filesystem;
 using ::testing::AllOf;
 using ::testing::HasSubstr;
-using testing::TempConfigHome;
 
 std::string Contents(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -202,4 +203,4 @@ TEST_F(KeyFileStoreTest, WithoutXdgConfigHomeUsesHomeDotConfig) {
 }
 
 }  // namespace
-}  // namespace quorvix::posix
+}  // namespace quorvix::test

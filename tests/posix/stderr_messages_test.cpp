@@ -8,8 +8,10 @@
 #include <fstream>
 #include <sstream>
 
-namespace quorvix::posix {
+namespace quorvix::test {
 namespace {
+
+using namespace quorvix::posix;
 
 TEST(StderrMessages, ShowsTitleAndTextOnOneLine) {
   EXPECT_EQ(StderrMessages::Line("Port missing.\r\nCheck the cable."),
@@ -45,4 +47,4 @@ TEST(StderrMessages, WritesTheLineToStandardError) {
 }
 
 }  // namespace
-}  // namespace quorvix::posix
+}  // namespace quorvix::test

@@ -6,16 +6,15 @@
 #include <optional>
 #include <string>
 
-namespace quorvix::testing {
+#include "common/temp_folder.h"
+
+namespace quorvix::test {
 
 class TempConfigHome {
  public:
   TempConfigHome() {
-    std::string pattern = "/tmp/quorvix-posix-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    root_ = pattern;
     if (const char* old = std::getenv("XDG_CONFIG_HOME")) old_ = old;
-    setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", root().c_str(), 1);
   }
   ~TempConfigHome() {
     if (old_) {
@@ -23,18 +22,16 @@ class TempConfigHome {
     } else {
       unsetenv("XDG_CONFIG_HOME");
     }
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
   }
   TempConfigHome(const TempConfigHome&) = delete;
   TempConfigHome& operator=(const TempConfigHome&) = delete;
 
-  const std::filesystem::path& root() const { return root_; }
-  std::filesystem::path quorvix() const { return root_ / "quorvix"; }
+  const std::filesystem::path& root() const { return folder_.path(); }
+  std::filesystem::path quorvix() const { return folder_ / "quorvix"; }
 
  private:
-  std::filesystem::path root_;
+  const common::TempFolder folder_{"quorvix-posix"};
   std::optional<std::string> old_;
 };
 
-}  // namespace quorvix::testing
+}  // namespace quorvix::test

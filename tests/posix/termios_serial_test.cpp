@@ -20,13 +20,14 @@
 #include "platform/posix/line_termios.h"
 #include "temp_config.h"
 
-namespace quorvix::posix {
+namespace quorvix::test {
 namespace {
+
+using namespace quorvix::posix;
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
-using testing::TempConfigHome;
 
 struct RecordingTrace : TraceSink {
   void Write(std::string_view line) override { lines.emplace_back(line); }
@@ -337,4 +338,4 @@ TEST_F(TermiosSerialTest, AFullLineFailsAfterItsBoundAndNeverSilently) {
 }
 
 }  // namespace
-}  // namespace quorvix::posix
+}  // namespace quorvix::test

@@ -12,30 +12,19 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/temp_folder.h"
+#include "driver_port.h"
 #include "sim_process.h"
 
-namespace quorvix::sim::testing {
+namespace quorvix::test {
 namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
+using common::TempFolder;
+using host::SimProcess;
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern =
-        (fs::temp_directory_path() / "quorvix-sim-test-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  fs::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  fs::path path_;
-};
+constexpr const char* kSim = QUORVIX_SIM_PATH;
 
 // The lines of the log whose event (after the time) starts with `prefix`.
 std::vector<std::string> Events(const std::vector<std::string>& log,
@@ -56,12 +45,11 @@ long TimeOf(const std::string& line) {
 }
 
 TEST(SimProcess, ServesHandshakeFramesAndDmxInAcrossReopenings) {
-  const TempDir dir;
+  const TempFolder dir("quorvix-sim-test");
   const std::string log = dir / "sim.log";
-  SimProcess sim({"--log", log});
-  ASSERT_NE(sim.pty(), "");
+  SimProcess sim(kSim, {"--log", log});
   {
-    Port port(sim.pty());
+    Port port(sim.pty_path());
     ASSERT_TRUE(port.open());
     port.Write({'c', '?'});
     EXPECT_EQ(port.Read(1), (Bytes{'G'}));
@@ -72,7 +60,7 @@ TEST(SimProcess, ServesHandshakeFramesAndDmxInAcrossReopenings) {
     EXPECT_EQ(sim.Command("dump"), "ok dump 300=128");
   }
   // The driver closes and opens the port again; the transmitter carries on.
-  Port port(sim.pty());
+  Port port(sim.pty_path());
   ASSERT_TRUE(port.open());
   EXPECT_EQ(sim.Command("in 1 7"), "ok in 1 7");
   EXPECT_EQ(sim.Command("in 2 200"), "ok in 2 200");
@@ -113,8 +101,9 @@ TEST(SimProcess, ServesHandshakeFramesAndDmxInAcrossReopenings) {
 }
 
 TEST(SimProcess, MisbehavesAsToldFromOptionsAndCommands) {
-  SimProcess sim({"--silent", "--handshake-reply", "G\\r", "--trailer", "EE"});
-  Port port(sim.pty());
+  SimProcess sim(kSim,
+                 {"--silent", "--handshake-reply", "G\\r", "--trailer", "EE"});
+  Port port(sim.pty_path());
   ASSERT_TRUE(port.open());
   port.Write({'c', '?', 0xFC, 0x00, 0x00, 0x01, 'I'});
   // A command runs only after what the driver wrote before it was handled.
@@ -135,10 +124,10 @@ TEST(SimProcess, MisbehavesAsToldFromOptionsAndCommands) {
 }
 
 TEST(SimProcess, PacedAndSplitRepliesLeaveAsTheLineWouldCarryThem) {
-  const TempDir dir;
+  const TempFolder dir("quorvix-sim-test");
   const std::string log = dir / "sim.log";
-  SimProcess sim({"--log", log, "--baud", "9600"});
-  Port port(sim.pty());
+  SimProcess sim(kSim, {"--log", log, "--baud", "9600"});
+  Port port(sim.pty_path());
   ASSERT_TRUE(port.open());
   EXPECT_EQ(sim.Command("in 10 99"), "ok in 10 99");
   port.Write({0xFC, 0x00, 0x00, 0x0A});
@@ -175,10 +164,10 @@ TEST(SimProcess, PacedAndSplitRepliesLeaveAsTheLineWouldCarryThem) {
 }
 
 TEST(SimProcess, AutoBaudFollowsTheSpeedTheDriverSetOnThePort) {
-  const TempDir dir;
+  const TempFolder dir("quorvix-sim-test");
   const std::string log = dir / "sim.log";
-  SimProcess sim({"--log", log});
-  Port port(sim.pty());
+  SimProcess sim(kSim, {"--log", log});
+  Port port(sim.pty_path());
   ASSERT_TRUE(port.open());
   EXPECT_EQ(sim.Command("baud auto"), "ok baud auto 38400")
       << "the speed the port starts with";
@@ -204,14 +193,13 @@ TEST(SimProcess, AutoBaudFollowsTheSpeedTheDriverSetOnThePort) {
 }
 
 TEST(SimProcess, LinkComesAndGoesWithTheSimulator) {
-  const TempDir dir;
+  const TempFolder dir("quorvix-sim-test");
   const fs::path link = dir / "ports/COM7";
   fs::create_directories(link.parent_path());
   fs::create_symlink("/dev/null", link);  // left behind by an earlier run
   {
-    SimProcess sim({"--link", link.string()});
-    ASSERT_NE(sim.pty(), "");
-    EXPECT_EQ(fs::read_symlink(link), sim.pty());
+    SimProcess sim(kSim, {"--link", link.string()});
+    EXPECT_EQ(fs::read_symlink(link), sim.pty_path());
     Port port(link.string());
     ASSERT_TRUE(port.open());
     port.Write({'c', '?'});
@@ -222,26 +210,29 @@ TEST(SimProcess, LinkComesAndGoesWithTheSimulator) {
   EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
 
   const fs::path nested = dir / "a/b/COM1";
-  SimProcess sim({"--link", nested.string()});
-  EXPECT_EQ(fs::read_symlink(nested), sim.pty());
+  SimProcess sim(kSim, {"--link", nested.string()});
+  EXPECT_EQ(fs::read_symlink(nested), sim.pty_path());
   sim.CloseInput();
   EXPECT_EQ(sim.Wait(), 0) << "end of input is a clean end";
   EXPECT_FALSE(fs::exists(fs::symlink_status(nested)));
 }
 
 TEST(SimProcess, RefusesToReplaceAFileThatIsNotALink) {
-  const TempDir dir;
+  const TempFolder dir("quorvix-sim-test");
   const fs::path file = dir / "COM1";
   { std::ofstream(file) << "keep me"; }
-  SimProcess sim({"--link", file.string()});
-  EXPECT_EQ(sim.pty(), "");
-  EXPECT_EQ(sim.Wait(), 1);
+  try {
+    const SimProcess sim(kSim, {"--link", file.string()});
+    ADD_FAILURE() << "started on " << sim.pty_path();
+  } catch (const SimProcess::StartFailure& failure) {
+    EXPECT_EQ(failure.exit_code(), 1) << failure.what();
+  }
   EXPECT_TRUE(fs::is_regular_file(file));
 }
 
 TEST(SimProcess, AVanishedDeviceHangsUpTheDriverButCommandsGoOn) {
-  SimProcess sim({});
-  Port port(sim.pty());
+  SimProcess sim(kSim, {});
+  Port port(sim.pty_path());
   ASSERT_TRUE(port.open());
   port.Write({0xFF, 0x00, 0x00, 0x01, 0x2A, 0x00});
   EXPECT_EQ(sim.Command("vanish"), "ok vanish");
@@ -252,4 +243,4 @@ TEST(SimProcess, AVanishedDeviceHangsUpTheDriverButCommandsGoOn) {
 }
 
 }  // namespace
-}  // namespace quorvix::sim::testing
+}  // namespace quorvix::test

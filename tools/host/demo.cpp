@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/temp_folder.h"
 #include "host_session.h"
 #include "plugin_library.h"
 #include "sim_process.h"
@@ -20,26 +21,6 @@ namespace fs = std::filesystem;
 
 constexpr const char* kTitle = "Quorvix Demo";
 constexpr const char* kFileName = "libquorvix.so";
-
-// Removes the temporary config folder however the demo ends.
-class TemporaryFolder {
- public:
-  TemporaryFolder() {
-    std::string pattern =
-        (fs::temp_directory_path() / "quorvix-demo-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr)
-      throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~TemporaryFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
 
 void Step(const std::string& text) { std::cout << "\n== " << text << "\n"; }
 
@@ -67,7 +48,7 @@ void ShowFile(const fs::path& path) {
 
 int RunDemo(const std::string& library_path, const std::string& sim_path,
             bool show_trace) {
-  const TemporaryFolder config;
+  const common::TempFolder config("quorvix-demo");
   setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
   const fs::path settings_file =
       config.path() / "quorvix" / (std::string(kTitle) + ".ini");

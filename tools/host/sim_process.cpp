@@ -1,91 +1,141 @@
 #include "sim_process.h"
 
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
-#include <stdexcept>
 
 namespace quorvix::host {
+namespace {
+
+constexpr int kGuardMs = 10'000;
+
+std::string SystemText(const char* call) {
+  return std::string(call) + ": " + std::strerror(errno);
+}
+
+struct Pipe {
+  common::UniqueFd read;
+  common::UniqueFd write;
+};
+
+Pipe MakePipe() {
+  int ends[2];
+  if (::pipe2(ends, O_CLOEXEC) != 0) {
+    throw std::runtime_error(SystemText("pipe2"));
+  }
+  return {common::UniqueFd(ends[0]), common::UniqueFd(ends[1])};
+}
+
+}  // namespace
 
 SimProcess::SimProcess(const std::string& program,
                        const std::vector<std::string>& arguments) {
-  int in_pipe[2];
-  int out_pipe[2];
-  if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0) {
-    throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
-  }
-  std::vector<std::string> argv_strings{program};
-  argv_strings.insert(argv_strings.end(), arguments.begin(), arguments.end());
+  Pipe input = MakePipe();
+  Pipe output = MakePipe();
+  std::vector<std::string> argv_text{program};
+  argv_text.insert(argv_text.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
-  for (std::string& argument : argv_strings) argv.push_back(argument.data());
+  for (std::string& argument : argv_text) argv.push_back(argument.data());
   argv.push_back(nullptr);
 
-  pid_ = fork();
-  if (pid_ < 0)
-    throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
+  pid_ = ::fork();
+  if (pid_ < 0) throw std::runtime_error(SystemText("fork"));
   if (pid_ == 0) {
-    dup2(in_pipe[0], STDIN_FILENO);
-    dup2(out_pipe[1], STDOUT_FILENO);
-    close(in_pipe[0]);
-    close(in_pipe[1]);
-    close(out_pipe[0]);
-    close(out_pipe[1]);
-    execv(program.c_str(), argv.data());
-    _exit(127);
+    ::dup2(input.read.get(), STDIN_FILENO);
+    ::dup2(output.write.get(), STDOUT_FILENO);
+    ::execv(program.c_str(), argv.data());
+    ::_exit(127);
   }
-  close(in_pipe[0]);
-  close(out_pipe[1]);
-  to_child_ = in_pipe[1];
-  from_child_ = fdopen(out_pipe[0], "r");
+  to_child_ = std::move(input.write);
+  from_child_ = std::move(output.read);
+  input.read.Reset();
+  output.write.Reset();
 
-  const std::string first = ReadLine();
-  if (first.rfind("pty ", 0) != 0) {
-    throw std::runtime_error("quorvix-sim did not start (" + program +
-                             "): " + first);
+  std::string first;
+  try {
+    first = ReadLine();
+  } catch (const std::runtime_error& error) {
+    first = error.what();
   }
-  pty_path_ = first.substr(4);
+  if (first.rfind("pty ", 0) == 0) {
+    pty_path_ = first.substr(4);
+    return;
+  }
+  const int exit_code = Finish();
+  throw StartFailure("quorvix-sim did not start (" + program + "): " + first,
+                     exit_code);
 }
 
 SimProcess::~SimProcess() {
-  if (to_child_ >= 0) {
-    const std::string quit = "quit\n";
-    [[maybe_unused]] const auto written =
-        write(to_child_, quit.data(), quit.size());
-    close(to_child_);
-  }
-  if (from_child_ != nullptr) fclose(from_child_);
-  if (pid_ > 0) {
-    int status = 0;
-    for (int i = 0; i < 200 && waitpid(pid_, &status, WNOHANG) == 0; ++i)
-      usleep(10000);
-    if (waitpid(pid_, &status, WNOHANG) == 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, &status, 0);
-    }
-  }
+  if (pid_ > 0) Finish();
 }
 
 std::string SimProcess::Command(const std::string& line) {
-  const std::string with_end = line + "\n";
-  if (write(to_child_, with_end.data(), with_end.size()) !=
-      static_cast<ssize_t>(with_end.size())) {
+  const std::string text = line + "\n";
+  if (!to_child_.valid() ||
+      ::write(to_child_.get(), text.data(), text.size()) !=
+          static_cast<ssize_t>(text.size())) {
     throw std::runtime_error("quorvix-sim is gone");
   }
   return ReadLine();
 }
 
+void SimProcess::CloseInput() { to_child_.Reset(); }
+
+void SimProcess::Signal(int signal) {
+  if (pid_ > 0) ::kill(pid_, signal);
+}
+
+int SimProcess::Wait() {
+  if (pid_ <= 0) return -1;
+  int status = 0;
+  ::waitpid(pid_, &status, 0);
+  pid_ = -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 std::string SimProcess::ReadLine() {
-  char buffer[4096];
-  if (from_child_ == nullptr ||
-      std::fgets(buffer, sizeof buffer, from_child_) == nullptr) {
-    throw std::runtime_error("quorvix-sim ended unexpectedly");
+  for (;;) {
+    const auto end = buffered_.find('\n');
+    if (end != std::string::npos) {
+      std::string line = buffered_.substr(0, end);
+      buffered_.erase(0, end + 1);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      return line;
+    }
+    pollfd ready{from_child_.get(), POLLIN, 0};
+    if (::poll(&ready, 1, kGuardMs) <= 0) {
+      throw std::runtime_error("quorvix-sim did not answer within " +
+                               std::to_string(kGuardMs) + " ms");
+    }
+    char chunk[512];
+    const ssize_t count = ::read(from_child_.get(), chunk, sizeof chunk);
+    if (count <= 0) throw std::runtime_error("quorvix-sim ended unexpectedly");
+    buffered_.append(chunk, static_cast<std::size_t>(count));
   }
-  std::string line(buffer);
-  while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-    line.pop_back();
-  return line;
+}
+
+bool SimProcess::DrainOutput() {
+  for (;;) {
+    pollfd ready{from_child_.get(), POLLIN, 0};
+    if (::poll(&ready, 1, kGuardMs) <= 0) return false;
+    char sink[512];
+    if (::read(from_child_.get(), sink, sizeof sink) <= 0) return true;
+  }
+}
+
+int SimProcess::Finish() {
+  CloseInput();
+  // The end of its output is the end of the simulator.
+  if (!DrainOutput()) ::kill(pid_, SIGKILL);
+  const int exit_code = Wait();
+  from_child_.Reset();
+  return exit_code;
 }
 
 }  // namespace quorvix::host

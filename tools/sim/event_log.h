@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/unique_fd.h"
 #include "paced_queue.h"
-#include "unique_fd.h"
 
 namespace quorvix::sim {
 
@@ -22,7 +22,7 @@ class EventLog {
   void Write(Time at, std::string_view event);
 
  private:
-  UniqueFd fd_;
+  common::UniqueFd fd_;
 };
 
 }  // namespace quorvix::sim

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "unique_fd.h"
+#include "common/unique_fd.h"
 
 namespace quorvix::sim {
 
@@ -30,8 +30,8 @@ class PseudoTerminal {
   void Close();
 
  private:
-  UniqueFd master_;
-  UniqueFd slave_;
+  common::UniqueFd master_;
+  common::UniqueFd slave_;
   std::string path_;
 };
 

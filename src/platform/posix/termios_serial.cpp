@@ -11,6 +11,7 @@
 #include <string>
 #include <utility>
 
+#include "common/unique_fd.h"
 #include "platform/error.h"
 #include "platform/posix/config_home.h"
 #include "platform/posix/line_termios.h"
@@ -26,22 +27,6 @@ std::string DevicePath(int port) {
   if (lstat(link.c_str(), &info) == 0) return link;
   return "/dev/ttyS" + std::to_string(port - 1);
 }
-
-// Closes the descriptor unless handed on.
-class FdGuard {
- public:
-  explicit FdGuard(int fd) : fd_(fd) {}
-  ~FdGuard() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FdGuard(const FdGuard&) = delete;
-  FdGuard& operator=(const FdGuard&) = delete;
-  int get() const { return fd_; }
-  int release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
 
 [[noreturn]] void ThrowOpenError(int error, const std::string& name,
                                  const std::string& path) {
@@ -78,7 +63,8 @@ std::unique_ptr<SerialConnection> TermiosSerial::Open(
   }
   const std::string name = "COM" + std::to_string(port);
   const std::string path = DevicePath(port);
-  FdGuard fd(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  common::UniqueFd fd(
+      open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0) ThrowOpenError(errno, name, path);
   // The lock comes first: TIOCEXCL and its undoing on close must only ever
   // touch a device this process holds.
@@ -90,7 +76,7 @@ std::unique_ptr<SerialConnection> TermiosSerial::Open(
   }
   ApplyLineSettings(fd.get(), settings, name);
   if (ioctl(fd.get(), TIOCEXCL) != 0) ThrowOpenError(errno, name, path);
-  return std::make_unique<TermiosConnection>(fd.release(), name, settings.baud,
+  return std::make_unique<TermiosConnection>(fd.Release(), name, settings.baud,
                                              context_, trace_,
                                              std::move(on_receive));
 }

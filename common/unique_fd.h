@@ -1,19 +1,19 @@
 #pragma once
-// Owns one file descriptor.
+// Owns one file descriptor and closes it when it goes.
 
 #include <unistd.h>
 
 #include <utility>
 
-namespace quorvix::sim {
+namespace quorvix::common {
 
 class UniqueFd {
  public:
   UniqueFd() = default;
   explicit UniqueFd(int fd) : fd_(fd) {}
-  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  UniqueFd(UniqueFd&& other) noexcept : fd_(other.Release()) {}
   UniqueFd& operator=(UniqueFd&& other) noexcept {
-    if (this != &other) Reset(std::exchange(other.fd_, -1));
+    if (this != &other) Reset(other.Release());
     return *this;
   }
   UniqueFd(const UniqueFd&) = delete;
@@ -22,6 +22,8 @@ class UniqueFd {
 
   int get() const { return fd_; }
   bool valid() const { return fd_ >= 0; }
+  // Hands the descriptor on; the caller closes it.
+  int Release() { return std::exchange(fd_, -1); }
   void Reset(int fd = -1) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = fd;
@@ -31,4 +33,4 @@ class UniqueFd {
   int fd_ = -1;
 };
 
-}  // namespace quorvix::sim
+}  // namespace quorvix::common
