@@ -7,6 +7,7 @@
 #include "link/line_settings.h"
 #include "link/messages.h"
 #include "platform/trace_line.h"
+#include "ui/frmConfig.h"
 
 namespace quorvix {
 
@@ -80,9 +81,14 @@ bool clsOutputDriver::SetChannel(std::int32_t channel, std::int32_t value) {
 }
 
 bool clsOutputDriver::Configure() {
-  // Until the dialog exists: what opening and closing it untouched does.
-  frmMain& window = module_.MainWindow();
-  window.timCheckDMXIn.SetEnabled(module_.state().DMXInActive);
+  // A host timer can call again from inside the dialog's modal loop.
+  if (frmConfig* open = module_.OpenDialog()) {
+    open->BringToFront();
+    return false;
+  }
+  frmConfig dialog(module_.MainWindow());
+  const DriverModule::DialogRegistration registered(module_, dialog);
+  dialog.ShowModal();
   return false;
 }
 
@@ -92,9 +98,14 @@ bool clsOutputDriver::Term() {
   if (window.comMain.PortOpen()) window.comMain.SetPortOpen(false);
   window.timCheckDMXIn.SetEnabled(false);
   module_.state().PluginHelper.reset();
+  // An open dialog has cleared DMXInActive until it closes; the user's
+  // setting is what its check box shows.
+  modMain saved = module_.state();
+  if (frmConfig* open = module_.OpenDialog()) {
+    saved.DMXInActive = open->DMXInActiveChecked();
+  }
   WriteSettings(module_.platform().store,
-                AddressFor(CallingAppTitle, MyFilename), module_.state(),
-                window);
+                AddressFor(CallingAppTitle, MyFilename), saved, window);
   Trace("[Quorvix] Term: End");
   return false;
 }

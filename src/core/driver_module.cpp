@@ -28,7 +28,18 @@ frmMain& DriverModule::MainWindow() {
 bool DriverModule::Busy() const {
   const bool port_open = window_ && window_->comMain.PortOpen();
   const bool timer_running = window_ && window_->timCheckDMXIn.Running();
-  return port_open || timer_running || state_.PluginHelper != nullptr;
+  return port_open || timer_running || state_.PluginHelper != nullptr ||
+         dialog_ != nullptr;
+}
+
+DriverModule::DialogRegistration::DialogRegistration(DriverModule& module,
+                                                     frmConfig& dialog)
+    : module_(module) {
+  module_.dialog_ = &dialog;
+}
+
+DriverModule::DialogRegistration::~DialogRegistration() {
+  module_.dialog_ = nullptr;
 }
 
 }  // namespace quorvix

@@ -12,6 +12,8 @@
 
 namespace quorvix {
 
+class frmConfig;
+
 class DriverModule {
  public:
   explicit DriverModule(Platform& platform);
@@ -24,14 +26,30 @@ class DriverModule {
   frmMain& MainWindow();
   bool HasMainWindow() const { return window_ != nullptr; }
 
-  // True while a port is open, the poll timer runs or a helper is held.
+  // True while a port is open, the poll timer runs, a helper is held or the
+  // dialog is open.
   bool Busy() const;
+
+  // The configuration dialog while it is open, else nullptr.
+  frmConfig* OpenDialog() { return dialog_; }
+  // Marks `dialog` open until the registration goes.
+  class DialogRegistration {
+   public:
+    DialogRegistration(DriverModule& module, frmConfig& dialog);
+    ~DialogRegistration();
+    DialogRegistration(const DialogRegistration&) = delete;
+    DialogRegistration& operator=(const DialogRegistration&) = delete;
+
+   private:
+    DriverModule& module_;
+  };
 
  private:
   Platform& platform_;
   modMain state_;
   std::unique_ptr<frmMain> window_;
   std::unique_ptr<DMXInPoller> poller_;
+  frmConfig* dialog_ = nullptr;
 };
 
 }  // namespace quorvix

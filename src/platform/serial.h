@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvix {
 
@@ -44,6 +45,10 @@ class SerialBackend {
   virtual std::unique_ptr<SerialConnection> Open(
       int port, const LineSettings& settings,
       std::function<void()> on_receive) = 0;
+
+  // The numbers of the ports present on this machine, ascending; a port may
+  // be missing from it and still open (a device plugged in later).
+  virtual std::vector<int> ExistingPorts() const = 0;
 };
 
 }  // namespace quorvix

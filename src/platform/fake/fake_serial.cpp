@@ -24,6 +24,7 @@ struct Line {
 
 struct FakeSerial::Core {
   std::map<int, int> open_failures;
+  std::vector<int> existing_ports;
   std::vector<Rule> rules;
   std::function<void(std::string_view)> write_hook;
   bool fail_writes = false;
@@ -143,6 +144,15 @@ void FakeSerial::FailOpen(int port, int error_number) {
   core_->open_failures[port] = error_number;
 }
 void FakeSerial::RestorePort(int port) { core_->open_failures.erase(port); }
+
+std::vector<int> FakeSerial::ExistingPorts() const {
+  std::vector<int> ports = core_->existing_ports;
+  std::sort(ports.begin(), ports.end());
+  return ports;
+}
+void FakeSerial::SetExistingPorts(std::vector<int> ports) {
+  core_->existing_ports = std::move(ports);
+}
 
 void FakeSerial::OnWrite(std::string written, std::vector<ReplyPiece> reply,
                          int times) {

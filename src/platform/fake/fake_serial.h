@@ -51,6 +51,7 @@ class FakeSerial final : public SerialBackend {
   std::unique_ptr<SerialConnection> Open(
       int port, const LineSettings& settings,
       std::function<void()> on_receive) override;
+  std::vector<int> ExistingPorts() const override;
 
   // --- ports (all exist and are free unless told otherwise) ---
   void MissingPort(int port);  // Open fails with 8002
@@ -58,6 +59,8 @@ class FakeSerial final : public SerialBackend {
       int port);  // Open fails with 8005, as if another program held it
   void FailOpen(int port, int error_number);
   void RestorePort(int port);
+  // What ExistingPorts reports (nothing until told), in any order.
+  void SetExistingPorts(std::vector<int> ports);
 
   // --- the transmitter ---
   // When the driver writes exactly `written`, deliver `reply` (no pieces:

@@ -25,6 +25,7 @@ class TermiosSerial : public SerialBackend {
   std::unique_ptr<SerialConnection> Open(
       int port, const LineSettings& settings,
       std::function<void()> on_receive) override;
+  std::vector<int> ExistingPorts() const override;  // port_list.cpp
 
  private:
   GMainContext* context_;

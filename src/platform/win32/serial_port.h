@@ -16,6 +16,7 @@ class SerialPorts final : public SerialBackend {
   std::unique_ptr<SerialConnection> Open(
       int port, const LineSettings& settings,
       std::function<void()> on_receive) override;
+  std::vector<int> ExistingPorts() const override;  // port_list.cpp
 
  private:
   HiddenWindowLoop& loop_;
