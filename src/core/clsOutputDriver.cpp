@@ -10,6 +10,26 @@
 #include "ui/frmConfig.h"
 
 namespace quorvix {
+namespace {
+
+// Built for every frame while a host sink listens: one allocation.
+std::string SendingLine(std::int32_t channel, std::int32_t value,
+                        std::string_view frame) {
+  constexpr std::string_view kHead = "[Quorvix] SetChannel: Sending channel ";
+  // "-2147483648 @ -2147483648: "
+  constexpr std::size_t kNumbers = 2 * 11 + 5;
+  std::string line;
+  line.reserve(kHead.size() + kNumbers + frame.size());
+  line += kHead;
+  line += std::to_string(channel);
+  line += " @ ";
+  line += std::to_string(value);
+  line += ": ";
+  line += frame;
+  return line;
+}
+
+}  // namespace
 
 void clsOutputDriver::Trace(std::string_view line) {
   quorvix::Trace(module_.platform().trace, line);
@@ -71,8 +91,8 @@ bool clsOutputDriver::SetChannel(std::int32_t channel, std::int32_t value) {
   if (state.TransmitterReady) {
     state.LastRecv.clear();
     const std::string frame = ChannelFrame(channel, value);
-    Trace("[Quorvix] SetChannel: Sending channel " + std::to_string(channel) +
-          " @ " + std::to_string(value) + ": " + frame);
+    quorvix::Trace(module_.platform().trace,
+                   [&] { return SendingLine(channel, value, frame); });
     module_.MainWindow().comMain.Output(frame);
     sent = true;
   }

@@ -86,9 +86,11 @@ void DMXInPoller::Report(std::string_view values) {
     }
     if (result.number != 0 && result.number != kNoSuchMethod) {
       // Not taken into DMXInPrevious: reported again at the next tick.
-      Trace(window_.platform.trace,
-            "[Quorvix] " + std::string(kHostMethod) + " failed for channel " +
-                std::to_string(i) + ": " + result.description);
+      Trace(window_.platform.trace, [&] {
+        return "[Quorvix] " + std::string(kHostMethod) +
+               " failed for channel " + std::to_string(i) + ": " +
+               result.description;
+      });
       continue;
     }
     state.DMXInPrevious[i] = value;

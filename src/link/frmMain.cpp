@@ -33,8 +33,10 @@ void frmMain::comMain_OnComm() {
   RunGuarded(platform.trace, "OnComm", [this] {
     Trace(platform.trace, "[Quorvix] OnComm: Begin");
     state.AppendReceived(comMain.Input());
-    Trace(platform.trace, "[Quorvix] OnComm: LastRecv is now " +
-                              state.LastRecv.substr(0, kTracedReceiveBytes));
+    Trace(platform.trace, [this] {
+      return "[Quorvix] OnComm: LastRecv is now " +
+             state.LastRecv.substr(0, kTracedReceiveBytes);
+    });
     Trace(platform.trace, "[Quorvix] OnComm: End");
   });
 }

@@ -18,14 +18,18 @@ void RunGuarded(TraceSink& trace, std::string_view handler_name,
     handler();
   } catch (const std::exception& error) {
     try {
-      Trace(trace, "[Quorvix] " + std::string(handler_name) +
-                       " failed: " + error.what());
+      Trace(trace, [&] {
+        return "[Quorvix] " + std::string(handler_name) +
+               " failed: " + error.what();
+      });
     } catch (...) {  // nothing left to tell it to
     }
   } catch (...) {
     try {
-      Trace(trace, "[Quorvix] " + std::string(handler_name) +
-                       " failed: unknown error");
+      Trace(trace, [&] {
+        return "[Quorvix] " + std::string(handler_name) +
+               " failed: unknown error";
+      });
     } catch (...) {
     }
   }

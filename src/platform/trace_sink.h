@@ -9,6 +9,11 @@ class TraceSink {
  public:
   virtual ~TraceSink() = default;
 
+  // Whether a line written now would reach anyone. Asked before every line,
+  // so it must cost no more than reading a flag: a line nobody reads is not
+  // even built.
+  virtual bool Listening() const = 0;
+
   // `line` is raw bytes without a zero byte (the caller cuts it there).
   virtual void Write(std::string_view line) = 0;
 };

@@ -60,7 +60,8 @@ class ReadablePipe {
 class GlibEventLoopTest : public ::testing::Test {
  protected:
   std::unique_ptr<GMainContext, ContextDeleter> context_{g_main_context_new()};
-  GlibEventLoop loop_{context_.get()};
+  PinnedContext pinned_{context_.get()};
+  GlibEventLoop loop_{pinned_};
 
   // Pumps until `done` or a generous deadline; the tests assert on what
   // happened, never on how long it took.
@@ -214,6 +215,19 @@ TEST_F(GlibEventLoopTest, ATickMayStopItsOwnTimer) {
   loop_.WaitAndPump(loop_.Now() + milliseconds(10));
   EXPECT_EQ(ticks, 1);
   EXPECT_FALSE(g_main_context_pending(context_.get()));
+}
+
+TEST(PinnedContextTest, NullMeansTheThreadDefaultNotTheGlobalOne) {
+  const std::unique_ptr<GMainContext, ContextDeleter> pushed{
+      g_main_context_new()};
+  g_main_context_push_thread_default(pushed.get());
+  {
+    const PinnedContext pinned;
+    EXPECT_EQ(pinned.get(), pushed.get());
+  }
+  g_main_context_pop_thread_default(pushed.get());
+  const PinnedContext unpushed;
+  EXPECT_EQ(unpushed.get(), g_main_context_default());
 }
 
 }  // namespace

@@ -30,6 +30,7 @@ using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
 struct RecordingTrace : TraceSink {
+  bool Listening() const override { return true; }
   void Write(std::string_view line) override { lines.emplace_back(line); }
   std::vector<std::string> lines;
 };
@@ -123,9 +124,10 @@ class TermiosSerialTest : public ::testing::Test {
 
   TempConfigHome home_;
   std::unique_ptr<GMainContext, ContextDeleter> context_{g_main_context_new()};
-  GlibEventLoop loop_{context_.get()};
+  PinnedContext pinned_{context_.get()};
+  GlibEventLoop loop_{pinned_};
   RecordingTrace trace_;
-  TermiosSerial serial_{context_.get(), trace_};
+  TermiosSerial serial_{pinned_, trace_};
   int master_ = -1;
   int slave_ = -1;
   std::string slave_path_;

@@ -1,8 +1,6 @@
 // The C entry points of libquorvix.so: argument checks, the thread rule,
 // error numbers and texts; the behaviour lives in the core.
 
-#include <glib.h>
-
 #include <cstring>
 #include <memory>
 #include <string>
@@ -12,7 +10,7 @@
 #include "platform/current_error.h"
 #include "platform/error.h"
 #include "platform/posix/stderr_messages.h"
-#include "platform/posix/syslog_trace.h"
+#include "platform/posix/glib_log_trace.h"
 #include "quorvix.h"
 #include "runtime.h"
 
@@ -26,7 +24,7 @@ thread_local std::string last_error = "No error";
 
 // The sinks outlive the runtime object (declared before it): a host may set
 // them before its first qvx_create, and the runtime may trace while it goes.
-posix::SyslogTrace default_trace;
+posix::GlibLogTrace default_trace;
 posix::StderrMessages default_messages;
 HostTraceSink host_trace(default_trace);
 HostMessageSink host_messages(default_messages);
@@ -108,10 +106,8 @@ extern "C" {
 __attribute__((visibility("default"))) qvx_driver* qvx_create(void) {
   try {
     if (!runtime) {
-      GMainContext* context = g_main_context_ref_thread_default();
       runtime = std::make_unique<quorvix::capi::Runtime>(
-          context, quorvix::capi::host_trace, quorvix::capi::host_messages);
-      g_main_context_unref(context);
+          quorvix::capi::host_trace, quorvix::capi::host_messages);
     } else if (!runtime->OnOwnerThread()) {
       quorvix::capi::FailOnOtherThread("qvx_create");
       return nullptr;

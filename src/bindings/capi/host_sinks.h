@@ -1,23 +1,30 @@
 #pragma once
 // Trace and message sinks that go to the host's callbacks when it set them,
-// else to the defaults (syslog, standard error).
+// else to the defaults (GLib's structured log, standard error).
 
 #include <mutex>
 
 #include "platform/message_box.h"
+#include "platform/posix/glib_log_trace.h"
 #include "platform/trace_sink.h"
 #include "quorvix.h"
 
 namespace quorvix::capi {
 
+// The host's callback always listens, and gets the raw bytes.
 class HostTraceSink : public TraceSink {
  public:
-  explicit HostTraceSink(TraceSink& fallback) : fallback_(fallback) {}
+  explicit HostTraceSink(posix::GlibLogTrace& fallback) : fallback_(fallback) {}
   void Set(qvx_trace_fn function, void* context);
+  void ReadLogListeners() { fallback_.ReadListeners(); }
+
+  bool Listening() const override {
+    return function_ != nullptr || fallback_.Listening();
+  }
   void Write(std::string_view line) override;
 
  private:
-  TraceSink& fallback_;
+  posix::GlibLogTrace& fallback_;
   qvx_trace_fn function_ = nullptr;
   void* context_ = nullptr;
 };

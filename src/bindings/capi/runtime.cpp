@@ -4,14 +4,14 @@
 
 namespace quorvix::capi {
 
-Runtime::Runtime(GMainContext* context, TraceSink& trace,
-                 MessageBoxes& messages)
+Runtime::Runtime(HostTraceSink& trace, MessageBoxes& messages)
     : thread_(std::this_thread::get_id()),
-      context_(context),
-      serial_(context_.context, trace),
-      events_(context_.context),
+      serial_(context_, trace),
+      events_(context_),
       platform_{events_, serial_, store_, messages, trace, dialogs_},
-      module_(platform_) {}
+      module_(platform_) {
+  trace.ReadLogListeners();
+}
 
 Runtime::~Runtime() {
   drivers_.clear();

@@ -3,8 +3,6 @@
 // (and GLib main context) of the first qvx_create, the driver module, and
 // the driver objects handed out to the host.
 
-#include <glib.h>
-
 #include <memory>
 #include <thread>
 #include <vector>
@@ -15,6 +13,7 @@
 #include "platform/headless_dialog_view.h"
 #include "platform/posix/glib_event_loop.h"
 #include "platform/posix/keyfile_store.h"
+#include "platform/posix/pinned_context.h"
 #include "platform/posix/termios_serial.h"
 
 struct qvx_driver {
@@ -29,7 +28,9 @@ namespace quorvix::capi {
 
 class Runtime {
  public:
-  Runtime(GMainContext* context, TraceSink& trace, MessageBoxes& messages);
+  // Pins the thread's default GLib context, and decides for the lifetime
+  // of the library whether anyone reads GLib's log.
+  Runtime(HostTraceSink& trace, MessageBoxes& messages);
   ~Runtime();
   Runtime(const Runtime&) = delete;
   Runtime& operator=(const Runtime&) = delete;
@@ -44,17 +45,9 @@ class Runtime {
   DriverModule& module() { return module_; }
 
  private:
-  // Holds the context until everything attached to it is gone.
-  struct ContextRef {
-    explicit ContextRef(GMainContext* c) : context(g_main_context_ref(c)) {}
-    ~ContextRef() { g_main_context_unref(context); }
-    ContextRef(const ContextRef&) = delete;
-    ContextRef& operator=(const ContextRef&) = delete;
-    GMainContext* context;
-  };
-
   std::thread::id thread_;
-  ContextRef context_;
+  // Declared before everything attached to it, so it goes last.
+  posix::PinnedContext context_;
   posix::TermiosSerial serial_;
   posix::GlibEventLoop events_;
   posix::KeyFileStore store_;

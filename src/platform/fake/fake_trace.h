@@ -1,5 +1,5 @@
 #pragma once
-// Keeps every trace line.
+// Keeps every trace line; can play a sink that nobody listens to.
 
 #include <algorithm>
 #include <functional>
@@ -13,6 +13,10 @@ namespace quorvix::fake {
 
 class FakeTrace final : public TraceSink {
  public:
+  bool Listening() const override { return listening_; }
+  // Lines written all the same are kept, for a test to find.
+  void SetListening(bool listening) { listening_ = listening; }
+
   void Write(std::string_view line) override {
     if (line.find('\0') != std::string_view::npos) ++lines_with_zero_;
     lines_.emplace_back(line);
@@ -32,6 +36,7 @@ class FakeTrace final : public TraceSink {
   void Clear() { lines_.clear(); }
 
  private:
+  bool listening_ = true;
   std::vector<std::string> lines_;
   int lines_with_zero_ = 0;
   std::function<void(const std::string&)> on_line_;

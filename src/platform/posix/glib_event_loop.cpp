@@ -18,9 +18,8 @@ GSourceFuncs deadline_funcs = {nullptr, nullptr, Expire,
 
 }  // namespace
 
-GlibEventLoop::GlibEventLoop(GMainContext* context)
-    : context_(g_main_context_ref(
-          context != nullptr ? context : g_main_context_default())),
+GlibEventLoop::GlibEventLoop(const PinnedContext& context)
+    : context_(context.get()),
       deadline_(g_source_new(&deadline_funcs, sizeof(GSource))) {
   g_source_set_name(deadline_, "quorvix deadline");
   g_source_attach(deadline_, context_);
@@ -29,7 +28,6 @@ GlibEventLoop::GlibEventLoop(GMainContext* context)
 GlibEventLoop::~GlibEventLoop() {
   g_source_destroy(deadline_);
   g_source_unref(deadline_);
-  g_main_context_unref(context_);
 }
 
 void GlibEventLoop::Passes(int count) {

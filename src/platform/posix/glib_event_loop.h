@@ -5,6 +5,7 @@
 #include <glib.h>
 
 #include "platform/event_loop.h"
+#include "platform/posix/pinned_context.h"
 
 namespace quorvix::posix {
 
@@ -17,14 +18,12 @@ class GlibEventLoop : public EventLoop {
   // as the receive source is while a transmitter floods the line.
   static constexpr int kMaxPasses = 8;
 
-  // Holds a reference to `context` (nullptr: GLib's global default).
-  explicit GlibEventLoop(GMainContext* context);
+  // `context` must outlive the loop.
+  explicit GlibEventLoop(const PinnedContext& context);
   ~GlibEventLoop() override;
 
   GlibEventLoop(const GlibEventLoop&) = delete;
   GlibEventLoop& operator=(const GlibEventLoop&) = delete;
-
-  GMainContext* context() const { return context_; }
 
   void PumpPending() override;
   void WaitAndPump(Clock::time_point deadline) override;
@@ -37,7 +36,7 @@ class GlibEventLoop : public EventLoop {
  private:
   void Passes(int count);
 
-  GMainContext* context_;
+  GMainContext* const context_;
   // One source that wakes a blocking iteration at a wait's deadline; kept
   // attached, since attaching a source per wait costs more than the wait.
   GSource* deadline_;

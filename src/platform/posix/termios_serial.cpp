@@ -48,12 +48,8 @@ std::string DevicePath(int port) {
 
 }  // namespace
 
-TermiosSerial::TermiosSerial(GMainContext* context, TraceSink& trace)
-    : context_(g_main_context_ref(
-          context != nullptr ? context : g_main_context_default())),
-      trace_(trace) {}
-
-TermiosSerial::~TermiosSerial() { g_main_context_unref(context_); }
+TermiosSerial::TermiosSerial(const PinnedContext& context, TraceSink& trace)
+    : context_(context.get()), trace_(trace) {}
 
 std::unique_ptr<SerialConnection> TermiosSerial::Open(
     int port, const LineSettings& settings, std::function<void()> on_receive) {

@@ -4,6 +4,7 @@
 
 #include <glib.h>
 
+#include "platform/posix/pinned_context.h"
 #include "platform/serial.h"
 #include "platform/trace_sink.h"
 
@@ -13,8 +14,7 @@ class TermiosSerial : public SerialBackend {
  public:
   // Receive sources go to `context`; `trace` hears of vanished devices.
   // Both must outlive every connection opened here.
-  TermiosSerial(GMainContext* context, TraceSink& trace);
-  ~TermiosSerial() override;
+  TermiosSerial(const PinnedContext& context, TraceSink& trace);
 
   TermiosSerial(const TermiosSerial&) = delete;
   TermiosSerial& operator=(const TermiosSerial&) = delete;
@@ -28,7 +28,7 @@ class TermiosSerial : public SerialBackend {
   std::vector<int> ExistingPorts() const override;  // port_list.cpp
 
  private:
-  GMainContext* context_;
+  GMainContext* const context_;
   TraceSink& trace_;
 };
 

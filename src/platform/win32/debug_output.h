@@ -12,6 +12,8 @@ namespace quorvix::win32 {
 
 class DebugOutput final : public TraceSink {
  public:
+  // Debug viewers listen without the program knowing.
+  bool Listening() const override { return true; }
   void Write(std::string_view line) override {
     const std::string terminated(line.substr(0, line.find('\0')));
     OutputDebugStringA(terminated.c_str());
