@@ -27,13 +27,15 @@ Options ParseOptions(std::span<const std::string_view> arguments,
                      std::string_view default_library) {
   Options options;
   options.library = std::string(default_library);
-  bool have_universe = false;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string_view option = arguments[i];
-    if (option == "--help" || option == "-h") {
+  for (const std::string_view argument : arguments) {
+    if (argument == "--help" || argument == "-h") {
       options.help = true;
       return options;
     }
+  }
+  bool have_universe = false;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string_view option = arguments[i];
     if (option == "--verbose") {
       options.verbose = true;
       continue;

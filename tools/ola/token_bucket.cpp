@@ -8,6 +8,8 @@
 namespace quorvix::ola_bridge {
 namespace {
 
+using Duration = TokenBucket::Clock::duration;
+
 void Check(double tokens_per_second, double capacity) {
   if (!(tokens_per_second > 0) || !std::isfinite(tokens_per_second)) {
     throw std::invalid_argument("token rate must be positive, not " +
@@ -19,47 +21,51 @@ void Check(double tokens_per_second, double capacity) {
   }
 }
 
+Duration Interval(double tokens_per_second) {
+  const auto interval = std::chrono::round<Duration>(
+      std::chrono::duration<double>(1.0 / tokens_per_second));
+  return std::max(interval, Duration(1));
+}
+
+Duration Burst(Duration interval, double capacity) {
+  return std::chrono::round<Duration>(interval * capacity);
+}
+
 }  // namespace
 
 TokenBucket::TokenBucket(double tokens_per_second, double capacity,
-                         Clock::time_point now)
-    : rate_(tokens_per_second),
-      capacity_(capacity),
-      tokens_(capacity),
-      last_(now) {
+                         Clock::time_point now) {
   Check(tokens_per_second, capacity);
+  interval_ = Interval(tokens_per_second);
+  burst_ = Burst(interval_, capacity);
+  empty_at_ = now - burst_;
 }
 
 void TokenBucket::SetRate(double tokens_per_second, double capacity,
                           Clock::time_point now) {
   Check(tokens_per_second, capacity);
-  tokens_ = std::min(TokensAt(now), capacity);
-  last_ = std::max(last_, now);
-  rate_ = tokens_per_second;
-  capacity_ = capacity;
+  const double tokens = std::min(
+      capacity, std::chrono::duration<double>(now - Base(now)) / interval_);
+  interval_ = Interval(tokens_per_second);
+  burst_ = Burst(interval_, capacity);
+  empty_at_ =
+      now - std::chrono::round<Duration>(interval_ * std::max(0.0, tokens));
 }
 
-double TokenBucket::TokensAt(Clock::time_point now) const {
-  // A clock read before the last one earns nothing rather than a debt.
-  const double seconds =
-      std::max(0.0, std::chrono::duration<double>(now - last_).count());
-  return std::min(capacity_, tokens_ + seconds * rate_);
+TokenBucket::Clock::time_point TokenBucket::Base(Clock::time_point now) const {
+  return std::max(empty_at_, now - burst_);
 }
 
 bool TokenBucket::TryTake(Clock::time_point now) {
-  tokens_ = TokensAt(now);
-  last_ = std::max(last_, now);
-  if (tokens_ < 1) return false;
-  tokens_ -= 1;
+  const Clock::time_point base = Base(now);
+  if (now - base < interval_) return false;
+  empty_at_ = base + interval_;
   return true;
 }
 
 TokenBucket::Clock::duration TokenBucket::TimeUntilToken(
     Clock::time_point now) const {
-  const double missing = 1 - TokensAt(now);
-  if (missing <= 0) return Clock::duration::zero();
-  return std::chrono::ceil<Clock::duration>(
-      std::chrono::duration<double>(missing / rate_));
+  return std::max(Duration::zero(), Base(now) + interval_ - now);
 }
 
 }  // namespace quorvix::ola_bridge
