@@ -50,7 +50,9 @@ struct ControlSpec {
   // Within the window's inner area (a frame's offset already added). A line
   // runs from (left, top) to (left + width, top).
   TwipRect bounds;
-  int tab_index = -1;  // -1: not a tab stop
+  // -1: not a tab stop. Frames and labels keep their number from the form
+  // but never take the focus.
+  int tab_index = -1;
   // Scroll bars only. The position grows downward.
   int range_min = 0;
   int range_max = 0;
