@@ -8,6 +8,7 @@ Runtime::Runtime(HINSTANCE instance)
     : owner_thread_(GetCurrentThreadId()),
       events_(instance, frmMain::kCaption),
       serial_(events_, trace_),
+      dialogs_(instance),
       platform_{events_, serial_, store_, messages_, trace_, dialogs_},
       module_(platform_) {}
 

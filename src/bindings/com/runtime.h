@@ -6,8 +6,8 @@
 #include <windows.h>
 
 #include "core/driver_module.h"
-#include "platform/headless_dialog_view.h"
 #include "platform/win32/debug_output.h"
+#include "platform/win32/dialog_windows.h"
 #include "platform/win32/hidden_window_loop.h"
 #include "platform/win32/message_boxes.h"
 #include "platform/win32/registry_store.h"
@@ -33,7 +33,7 @@ class Runtime {
   win32::SerialPorts serial_;
   win32::RegistryStore store_;
   win32::MessageBoxesW messages_;
-  HeadlessDialogViews dialogs_;
+  win32::DialogWindows dialogs_;
   Platform platform_;
   // Last, so that it goes first: it closes the port and stops the timer
   // while the window still exists.

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/modal_dialog.h"
 #include "platform/win32/wide_text.h"
 
 namespace quorvix::win32 {
@@ -18,12 +19,14 @@ constexpr int kPostedBudget = 100000;
 constexpr int kSweepBudget = 256;
 constexpr std::size_t kTimerBudget = 64;
 
-// Returns false for WM_QUIT, which is put back for the host's own loop.
-bool Dispatch(const MSG& message) {
+// Returns false for WM_QUIT, which is put back for the host's own loop. The
+// open dialog's keyboard handling also works while a handler waits here.
+bool Dispatch(MSG& message) {
   if (message.message == WM_QUIT) {
     PostQuitMessage(static_cast<int>(message.wParam));
     return false;
   }
+  if (RouteToModalDialog(message)) return true;
   TranslateMessage(&message);
   DispatchMessageW(&message);
   return true;

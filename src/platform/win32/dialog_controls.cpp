@@ -1,0 +1,112 @@
+#include "platform/win32/dialog_controls.h"
+
+#include <algorithm>
+#include <string>
+
+#include "platform/win32/wide_text.h"
+
+namespace quorvix::win32 {
+namespace {
+
+constexpr int kLineHeight = 2;  // an etched line: one dark, one light
+constexpr int kMostListLines = 16;
+
+struct NativeKind {
+  const wchar_t* window_class;
+  DWORD style;
+  DWORD ex_style;
+};
+
+NativeKind NativeKindOf(const ControlSpec& spec) {
+  const DWORD tab_stop = spec.tab_index >= 0 ? WS_TABSTOP : 0;
+  switch (spec.kind) {
+    case ControlKind::kFrame:
+      // Below its controls in the z-order; clipping them keeps it from
+      // painting over them.
+      return {L"BUTTON", BS_GROUPBOX | WS_CLIPSIBLINGS, 0};
+    case ControlKind::kLabel: return {L"STATIC", SS_LEFT, 0};
+    case ControlKind::kDropDownList:
+      return {L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | tab_stop, 0};
+    case ControlKind::kTextField:
+      return {
+          L"EDIT",
+          ES_AUTOHSCROLL |
+              (spec.alignment == TextAlignment::kRight ? ES_RIGHT : ES_LEFT) |
+              tab_stop,
+          WS_EX_CLIENTEDGE};
+    case ControlKind::kMultiLineText:
+      return {L"EDIT", ES_MULTILINE | ES_READONLY | tab_stop, WS_EX_CLIENTEDGE};
+    case ControlKind::kScrollBar: return {L"SCROLLBAR", SBS_VERT | tab_stop, 0};
+    case ControlKind::kCheckBox:
+      return {L"BUTTON", BS_AUTOCHECKBOX | tab_stop, 0};
+    case ControlKind::kButton:
+      return {
+          L"BUTTON",
+          (spec.default_button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | tab_stop,
+          0};
+    case ControlKind::kLine: return {L"STATIC", SS_ETCHEDHORZ, 0};
+  }
+  return {L"STATIC", SS_LEFT, 0};
+}
+
+}  // namespace
+
+HWND CreateControl(HWND dialog, HINSTANCE instance, const ControlSpec& spec,
+                   int id, const RECT& pixels) {
+  const NativeKind native = NativeKindOf(spec);
+  const int height = spec.kind == ControlKind::kLine
+                         ? kLineHeight
+                         : pixels.bottom - pixels.top;
+  const std::wstring text = spec.kind == ControlKind::kDropDownList
+                                ? std::wstring()
+                                : Widen(spec.caption);
+  const HWND control = CreateWindowExW(
+      native.ex_style, native.window_class, text.c_str(),
+      native.style | WS_CHILD | WS_VISIBLE | WS_GROUP, pixels.left, pixels.top,
+      pixels.right - pixels.left, height, dialog,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+  if (!control) return nullptr;
+  // A static control may add an edge of its own, and Wine then grows it.
+  SetWindowPos(control, nullptr, pixels.left, pixels.top,
+               pixels.right - pixels.left, height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageW(control, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0),
+               FALSE);
+  if (spec.kind == ControlKind::kScrollBar) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE | SIF_POS | SIF_PAGE;
+    info.nMin = spec.range_min;
+    info.nMax = spec.range_max;
+    info.nPos = spec.position;
+    SetScrollInfo(control, SB_CTL, &info, FALSE);
+  }
+  if (spec.kind == ControlKind::kDropDownList) {
+    FitDropDownList(control, pixels, 0);
+  }
+  return control;
+}
+
+void FitDropDownList(HWND list, const RECT& closed, int entries) {
+  const int closed_height = closed.bottom - closed.top;
+  // The closed box is its selection field plus a border; make the whole
+  // box as high as the layout says.
+  RECT box{};
+  GetWindowRect(list, &box);
+  const LRESULT field = SendMessageW(list, CB_GETITEMHEIGHT, WPARAM(-1), 0);
+  if (field != CB_ERR && box.bottom - box.top != closed_height) {
+    const int wanted = static_cast<int>(field) + closed_height -
+                       static_cast<int>(box.bottom - box.top);
+    if (wanted > 0) {
+      SendMessageW(list, CB_SETITEMHEIGHT, WPARAM(-1), wanted);
+    }
+  }
+  const LRESULT item = SendMessageW(list, CB_GETITEMHEIGHT, 0, 0);
+  const int line = item == CB_ERR ? closed_height : static_cast<int>(item);
+  const int lines = std::clamp(entries, 1, kMostListLines);
+  SetWindowPos(list, nullptr, 0, 0, closed.right - closed.left,
+               closed_height + lines * line + 2 * GetSystemMetrics(SM_CYBORDER),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace quorvix::win32

@@ -1,0 +1,410 @@
+#include "platform/win32/dialog_window.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstddef>
+#include <numeric>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "platform/error.h"
+#include "platform/win32/dialog_controls.h"
+#include "platform/win32/dialog_geometry.h"
+#include "platform/win32/modal_dialog.h"
+#include "platform/win32/thread_windows_disabled.h"
+#include "platform/win32/wide_text.h"
+
+namespace quorvix::win32 {
+namespace {
+
+// Control ids start above IDOK and IDCANCEL, which the dialog manager sends
+// for Enter and Escape on its own.
+constexpr int kFirstId = 1000;
+
+// An empty dialog: the controls come from the layout table, placed in
+// pixels at the window's DPI. The dialog manager makes the font from it,
+// scaled to the display.
+struct alignas(4) DialogTemplate {
+  DLGTEMPLATE header;
+  WORD menu;
+  WORD window_class;
+  WORD title;
+  WORD point_size;
+  wchar_t typeface[13];
+};
+static_assert(offsetof(DialogTemplate, menu) == sizeof(DLGTEMPLATE));
+
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN |
+                         DS_MODALFRAME | DS_SETFONT;
+constexpr DialogTemplate kTemplate{
+    {kStyle, WS_EX_TOOLWINDOW, 0, 0, 0, 0, 0}, 0, 0, 0, 8, L"MS Shell Dlg"};
+
+std::optional<ScrollAction> ScrollActionOf(WORD code) {
+  switch (code) {
+    case SB_LINEUP: return ScrollAction::kLineUp;
+    case SB_LINEDOWN: return ScrollAction::kLineDown;
+    case SB_PAGEUP: return ScrollAction::kPageUp;
+    case SB_PAGEDOWN: return ScrollAction::kPageDown;
+    case SB_TOP: return ScrollAction::kTop;
+    case SB_BOTTOM: return ScrollAction::kBottom;
+    case SB_THUMBPOSITION: return ScrollAction::kThumbPosition;
+    case SB_THUMBTRACK: return ScrollAction::kThumbTrack;
+    case SB_ENDSCROLL: return ScrollAction::kEndScroll;
+    default: return std::nullopt;
+  }
+}
+
+bool Focusable(ControlKind kind) {
+  return kind != ControlKind::kFrame && kind != ControlKind::kLabel &&
+         kind != ControlKind::kLine;
+}
+
+std::string TextOf(HWND window) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1,
+                    L'\0');
+  text.resize(static_cast<std::size_t>(
+      GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return Narrow(text);
+}
+
+// Tab order: by tab index, controls without one last; the frames go below
+// everything, where they are drawn first.
+std::vector<ControlId> CreationOrder(std::span<const ControlSpec> specs) {
+  std::vector<ControlId> order(specs.size());
+  std::iota(order.begin(), order.end(), 0);
+  const auto rank = [&](ControlId id) {
+    const ControlSpec& spec = specs[static_cast<std::size_t>(id)];
+    return std::pair{spec.kind == ControlKind::kFrame,
+                     spec.tab_index < 0 ? INT_MAX : spec.tab_index};
+  };
+  std::stable_sort(order.begin(), order.end(),
+                   [&](ControlId a, ControlId b) { return rank(a) < rank(b); });
+  return order;
+}
+
+}  // namespace
+
+class DialogWindow::Writing {
+ public:
+  explicit Writing(DialogWindow& window) : window_(window) {
+    ++window_.writing_;
+  }
+  ~Writing() { --window_.writing_; }
+  Writing(const Writing&) = delete;
+  Writing& operator=(const Writing&) = delete;
+
+ private:
+  DialogWindow& window_;
+};
+
+DialogWindow::DialogWindow(HINSTANCE instance, const DialogLayout& layout,
+                           DialogEvents& events)
+    : events_(events) {
+  HWND owner = GetActiveWindow();
+  if (owner) owner = GetAncestor(owner, GA_ROOT);
+  const HWND dialog = CreateDialogIndirectParamW(
+      instance, &kTemplate.header, owner, &DialogWindow::DialogProcedure,
+      reinterpret_cast<LPARAM>(this));
+  if (!dialog) {
+    throw Error(kInternalError, "Cannot create the configuration dialog: " +
+                                    SystemErrorText(GetLastError()));
+  }
+  dialog_.reset(dialog);
+  SetWindowTextW(dialog, Widen(layout.caption).c_str());
+  // A fixed window: its menu offers only moving and closing.
+  if (const HMENU menu = GetSystemMenu(dialog, FALSE)) {
+    for (const UINT command : {SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE}) {
+      DeleteMenu(menu, command, MF_BYCOMMAND);
+    }
+  }
+  Build(instance, layout);
+  quiet_ = false;
+}
+
+DialogWindow::~DialogWindow() {
+  // Destruction moves the focus and sends notifications; nobody listens now.
+  quiet_ = true;
+}
+
+void DialogWindow::Build(HINSTANCE instance, const DialogLayout& layout) {
+  inner_ = SIZE{layout.width, layout.height};
+  controls_.reserve(layout.controls.size());
+  for (const ControlSpec& spec : layout.controls) {
+    controls_.push_back(Control{spec.kind, spec.bounds});
+  }
+  dpi_ = WindowDpi(dialog_.get());
+  Place();
+  for (const ControlId id : CreationOrder(layout.controls)) {
+    const ControlSpec& spec = layout.controls[static_cast<std::size_t>(id)];
+    const HWND window =
+        CreateControl(dialog_.get(), instance, spec, kFirstId + id,
+                      PixelRect(spec.bounds, dpi_));
+    if (!window) {
+      throw Error(kInternalError, "Cannot create the dialog's control " +
+                                      std::string(spec.name) + ": " +
+                                      SystemErrorText(GetLastError()));
+    }
+    controls_[static_cast<std::size_t>(id)].window = window;
+    Hook(id);
+    if (spec.default_button) {
+      SendMessageW(dialog_.get(), DM_SETDEFID, kFirstId + id, 0);
+    }
+  }
+}
+
+void DialogWindow::Place() {
+  const HWND dialog = dialog_.get();
+  const int width = TwipsToPixels(inner_.cx, dpi_);
+  const int height = TwipsToPixels(inner_.cy, dpi_);
+  SIZE outer = OuterSize(
+      width, height, static_cast<DWORD>(GetWindowLongW(dialog, GWL_STYLE)),
+      static_cast<DWORD>(GetWindowLongW(dialog, GWL_EXSTYLE)), dpi_);
+  SetWindowPos(dialog, nullptr, 0, 0, outer.cx, outer.cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Whatever frame the system really draws, the inner area is the layout's.
+  RECT client{};
+  GetClientRect(dialog, &client);
+  outer.cx += width - client.right;
+  outer.cy += height - client.bottom;
+  const HWND owner = GetWindow(dialog, GW_OWNER);
+  const POINT at = CentredOnScreen(outer, owner ? owner : dialog);
+  SetWindowPos(dialog, nullptr, at.x, at.y, outer.cx, outer.cy,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void DialogWindow::Hook(ControlId id) {
+  const Control& control = controls_[static_cast<std::size_t>(id)];
+  if (!Focusable(control.kind)) return;
+  ControlHooks hooks;
+  hooks.focus_arriving = [this, id](HWND previous) {
+    const ControlId from = IdOf(previous);
+    if (from != kNoControl && from != id) {
+      Report([&] { events_.OnFocusMoving(from, id); });
+    }
+  };
+  if (control.kind == ControlKind::kTextField) {
+    hooks.character = [this, id](std::uint32_t code) {
+      bool pass = true;
+      Report([&] { pass = events_.OnKeyPress(id, code); });
+      return pass;
+    };
+  }
+  hooks.leave_dialog_keys = control.kind == ControlKind::kMultiLineText;
+  hooks_.push_back(
+      std::make_unique<ControlSubclass>(control.window, std::move(hooks)));
+}
+
+template <typename Event>
+void DialogWindow::Report(Event&& event) {
+  if (quiet_) return;
+  // The model reports its own failures; nothing may unwind through the
+  // system's window procedures.
+  try {
+    event();
+  } catch (...) {
+  }
+}
+
+ControlId DialogWindow::IdOf(HWND window) const {
+  if (!window) return kNoControl;
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    if (controls_[i].window == window) return static_cast<ControlId>(i);
+  }
+  return kNoControl;
+}
+
+HWND DialogWindow::WindowOf(ControlId id) const {
+  if (id < 0 || static_cast<std::size_t>(id) >= controls_.size()) {
+    return nullptr;
+  }
+  return controls_[static_cast<std::size_t>(id)].window;
+}
+
+INT_PTR CALLBACK DialogWindow::DialogProcedure(HWND dialog, UINT message,
+                                               WPARAM wparam, LPARAM lparam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrW(dialog, DWLP_USER, lparam);
+    return FALSE;  // the controls come later
+  }
+  auto* const self =
+      reinterpret_cast<DialogWindow*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  if (!self) return FALSE;
+  return self->Handle(message, wparam, lparam);
+}
+
+INT_PTR DialogWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND: OnCommand(wparam, lparam); return TRUE;
+    case WM_VSCROLL: OnScroll(wparam, lparam); return TRUE;
+    case WM_SYSCOMMAND:
+      if ((wparam & 0xFFF0) != SC_CLOSE) return FALSE;
+      Report([&] { events_.OnCloseRequest(); });
+      SetWindowLongPtrW(dialog_.get(), DWLP_MSGRESULT, 0);
+      return TRUE;
+    case WM_CLOSE:
+      // What Escape in a multi-line edit, or another program, sends: the
+      // window closes only by its close box.
+      return TRUE;
+    default: return FALSE;
+  }
+}
+
+void DialogWindow::OnCommand(WPARAM wparam, LPARAM) {
+  const ControlId id = static_cast<ControlId>(LOWORD(wparam)) - kFirstId;
+  const HWND window = WindowOf(id);
+  if (!window) return;  // IDOK, IDCANCEL: Enter and Escape with no control
+  const WORD code = HIWORD(wparam);
+  switch (controls_[static_cast<std::size_t>(id)].kind) {
+    case ControlKind::kButton:
+      if (code == BN_CLICKED) Report([&] { events_.OnButton(id); });
+      break;
+    case ControlKind::kCheckBox:
+      if (code == BN_CLICKED) {
+        const bool checked =
+            SendMessageW(window, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        Report([&] { events_.OnCheckToggled(id, checked); });
+      }
+      break;
+    case ControlKind::kDropDownList:
+      if (code == CBN_SELCHANGE && writing_ == 0) {
+        const auto index =
+            static_cast<int>(SendMessageW(window, CB_GETCURSEL, 0, 0));
+        if (index >= 0) Report([&] { events_.OnListChoice(id, index); });
+      }
+      break;
+    case ControlKind::kTextField:
+      if (code == EN_CHANGE && writing_ == 0) {
+        const std::string text = TextOf(window);
+        Report([&] { events_.OnTextEdited(id, text); });
+      }
+      break;
+    default: break;
+  }
+}
+
+void DialogWindow::OnScroll(WPARAM wparam, LPARAM lparam) {
+  const ControlId id = IdOf(reinterpret_cast<HWND>(lparam));
+  if (id == kNoControl ||
+      controls_[static_cast<std::size_t>(id)].kind != ControlKind::kScrollBar) {
+    return;
+  }
+  const std::optional<ScrollAction> action = ScrollActionOf(LOWORD(wparam));
+  if (!action) return;
+  const int position = HIWORD(wparam);
+  Report([&] { events_.OnScroll(id, *action, position); });
+}
+
+void DialogWindow::SetText(ControlId control, std::string_view text) {
+  const HWND window = WindowOf(control);
+  if (!window) return;
+  const Writing writing(*this);
+  SetWindowTextW(window, Widen(text).c_str());
+  // A one-line field the user types in keeps the caret at the end; the
+  // multi-line field keeps showing its text from the beginning.
+  if (controls_[static_cast<std::size_t>(control)].kind ==
+      ControlKind::kTextField) {
+    const int length = GetWindowTextLengthW(window);
+    SendMessageW(window, EM_SETSEL, static_cast<WPARAM>(length), length);
+  }
+}
+
+void DialogWindow::SetListEntries(ControlId list,
+                                  std::span<const std::string> entries) {
+  const HWND window = WindowOf(list);
+  if (!window) return;
+  const Writing writing(*this);
+  SendMessageW(window, CB_RESETCONTENT, 0, 0);
+  for (const std::string& entry : entries) {
+    SendMessageW(window, CB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(Widen(entry).c_str()));
+  }
+  FitDropDownList(
+      window, PixelRect(controls_[static_cast<std::size_t>(list)].bounds, dpi_),
+      static_cast<int>(entries.size()));
+}
+
+void DialogWindow::SetListSelection(ControlId list, int index) {
+  const HWND window = WindowOf(list);
+  if (!window) return;
+  const Writing writing(*this);
+  SendMessageW(window, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void DialogWindow::SetScrollPosition(ControlId bar, int position) {
+  if (const HWND window = WindowOf(bar)) {
+    SetScrollPos(window, SB_CTL, position, TRUE);
+  }
+}
+
+void DialogWindow::SetChecked(ControlId box, bool checked) {
+  if (const HWND window = WindowOf(box)) {
+    const Writing writing(*this);
+    SendMessageW(window, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+}
+
+void DialogWindow::SelectAllText(ControlId field) {
+  if (const HWND window = WindowOf(field)) {
+    SendMessageW(window, EM_SETSEL, 0, -1);
+  }
+}
+
+void DialogWindow::FocusFirstControl() {
+  if (IdOf(GetFocus()) != kNoControl) return;
+  const HWND dialog = dialog_.get();
+  if (const HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE)) {
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+  }
+}
+
+void DialogWindow::RunModal() {
+  if (running_ || ended_) return;
+  running_ = true;
+  const HWND dialog = dialog_.get();
+  const ModalDialogScope modal(dialog);
+  ThreadWindowsDisabled host_windows(dialog);
+  ShowWindow(dialog, SW_SHOWNORMAL);
+  SetForegroundWindow(dialog);
+  FocusFirstControl();
+  bool quit = false;
+  WPARAM quit_code = 0;
+  while (!ended_) {
+    MSG message;
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == -1) break;  // only for an invalid window filter; none is given
+    if (got == 0) {
+      // The thread's loop is ending: the dialog closes, and the loop that
+      // runs outside it must see the WM_QUIT too.
+      quit = true;
+      quit_code = message.wParam;
+      Report([&] { events_.OnCloseRequest(); });
+      break;
+    }
+    if (!RouteToModalDialog(message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  ended_ = true;
+  // Enabled before the dialog goes, so that activation returns to the host.
+  host_windows.Restore();
+  ShowWindow(dialog, SW_HIDE);
+  running_ = false;
+  if (quit) PostQuitMessage(static_cast<int>(quit_code));
+}
+
+void DialogWindow::EndModal() {
+  ended_ = true;
+  // Wakes the modal loop if it waits for a message.
+  if (dialog_) PostMessageW(dialog_.get(), WM_NULL, 0, 0);
+}
+
+void DialogWindow::BringToFront() {
+  const HWND dialog = dialog_.get();
+  const HWND front = GetLastActivePopup(dialog);
+  SetForegroundWindow(front ? front : dialog);
+  BringWindowToTop(front ? front : dialog);
+}
+
+}  // namespace quorvix::win32
