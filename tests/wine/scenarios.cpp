@@ -1,5 +1,6 @@
 #include "scenarios.h"
 
+#include "scenario_dialog.h"
 #include "scenario_tools.h"
 
 const std::map<std::wstring, Scenario>& Scenarios() {
@@ -13,6 +14,10 @@ const std::map<std::wstring, Scenario>& Scenarios() {
       {L"unregistered", ScenarioUnregistered},
       {L"dmxin", ScenarioDmxIn},
       {L"script-helper", ScenarioScriptHelper},
+      {L"dialog-layout", ScenarioDialogLayout},
+      {L"dialog-link", ScenarioDialogLink},
+      {L"dialog-numbers", ScenarioDialogNumbers},
+      {L"dialog-modal", ScenarioDialogModal},
   };
   return scenarios;
 }

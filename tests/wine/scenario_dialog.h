@@ -1,0 +1,9 @@
+#pragma once
+// The scenarios that drive the configuration dialog's real window.
+
+#include "host_context.h"
+
+void ScenarioDialogLayout(HostContext& host);
+void ScenarioDialogLink(HostContext& host);
+void ScenarioDialogNumbers(HostContext& host);
+void ScenarioDialogModal(HostContext& host);

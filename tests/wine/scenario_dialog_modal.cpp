@@ -1,0 +1,73 @@
+// The dialog against its host: Escape and WM_CLOSE do not close it, calls
+// the host makes from inside its modal loop, and the end of the thread's
+// message loop.
+
+#include <string>
+
+#include "dialog_driver.h"
+#include "driver_client.h"
+#include "expected_texts.h"
+#include "scenario_dialog.h"
+#include "scenario_tools.h"
+
+namespace {
+
+void PostKey(HWND window, WPARAM key) {
+  PostMessageW(window, WM_KEYDOWN, key, 1);
+  PostMessageW(window, WM_KEYUP, key, 0xC0000001);
+}
+
+// Escape in any field, the multi-line one too, and WM_CLOSE leave it open;
+// a character typed after them shows that they have been handled.
+void CheckEscapeDoesNothing(DialogProbe& probe) {
+  Checks& checks = probe.host.checks;
+  probe.Focus(kTxtRecv);
+  PostKey(probe.Control(kTxtRecv), VK_ESCAPE);
+  probe.Focus(kTxtSend);
+  PostKey(probe.Control(kTxtSend), VK_ESCAPE);
+  probe.Send(probe.dialog(), WM_CLOSE);
+  PostMessageW(probe.Control(kTxtSend), WM_CHAR, 'x', 1);
+  checks.Expect(probe.WaitFor([&] { return probe.Text(kTxtSend) == L"x"; }),
+                "the keys were handled");
+  checks.Expect(IsWindowVisible(probe.dialog()) != FALSE,
+                "Escape in txtRecv and txtSend and WM_CLOSE leave the dialog "
+                "open");
+}
+
+}  // namespace
+
+void ScenarioDialogModal(HostContext& host) {
+  IDispatch* driver = InitDriver(host, L"19200,n,8,1");
+  if (!driver) return;
+  const DriverClient client(driver);
+  HostWindow host_window;
+  BoxOwners owners(kBoxTitle);
+  const DWORD host_thread = GetCurrentThreadId();
+  const int result = RunDialog(host, driver, [&](DialogProbe& probe) {
+    CheckEscapeDoesNothing(probe);
+
+    int second = -1;
+    host_window.Run([&] { second = client.Boolean(L"Configure"); });
+    host.checks.Expect(second == 0 && IsWindowVisible(probe.dialog()),
+                       "a second Configure from the host returns False and "
+                       "the dialog stays");
+
+    int enabled = -1;
+    host_window.Run([&] { enabled = client.Boolean(L"Enable"); });
+    std::string seen;
+    host.checks.Expect(
+        BoxesOverDialog(probe, owners, 1, kM4, L"information", seen),
+        "M4 from an Enable of the host is owned by the dialog", seen);
+    host.checks.Equal(enabled, 1, "that Enable returns True");
+
+    PostThreadMessageW(host_thread, WM_QUIT, 7, 0);
+  });
+  host.checks.Equal(result, 0, "WM_QUIT closes the dialog; Configure False");
+  MSG quit{};
+  host.checks.Expect(
+      PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) &&
+          quit.wParam == 7,
+      "the host's loop gets WM_QUIT 7 after the dialog");
+  client.Boolean(L"Term");
+  driver->Release();
+}
