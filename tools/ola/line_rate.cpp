@@ -12,11 +12,15 @@ constexpr double kBytesPerFrame = 6;
 constexpr double kPollRequestBytes = 4;
 // Line time the tty may hold: short enough that a value is never stale.
 constexpr double kQueuedSeconds = 0.020;
+// Lines seldom run exactly back to back (a USB adapter's gaps, a busy
+// simulator): paced at the nominal rate, a line a few percent slower would
+// grow a queue that no bucket can see. This share keeps it empty.
+constexpr double kLineShare = 0.9;
 
 }  // namespace
 
 LineRate LineRateFor(long baud, bool dmx_in_active, long interval_ms) {
-  double bytes_per_second = baud / kBitsPerByte;
+  double bytes_per_second = kLineShare * baud / kBitsPerByte;
   if (dmx_in_active && interval_ms > 0) {
     bytes_per_second -= kPollRequestBytes * 1000.0 / interval_ms;
   }
