@@ -1,5 +1,7 @@
 // qvx_LineStatus, the read-only view a host paces and takes input by:
-// loaded with dlopen like every host, with its own settings folder.
+// loaded with dlopen like every host, with its own settings folder. Each
+// case needs a process of its own (the state belongs to the loaded library),
+// as ctest runs them.
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
