@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the demo and the tests need, when
-# any is missing. Usage: tools/install-deps.sh [linux|windows|ola|all]
+# any is missing. Usage: tools/install-deps.sh [linux|windows|ola|gtk|all]
 set -euo pipefail
 
 linux_packages=(cmake ninja-build g++ pkg-config python3 libglib2.0-dev
@@ -10,6 +10,8 @@ test_packages=(clang)
 # quorvix-ola builds only where OLA's client library is; its test runs the
 # daemon from ola.
 ola_packages=(libola-dev ola)
+# The GTK dialog module, and its tests on a virtual X server with a font.
+gtk_packages=(libgtk-3-dev xvfb xdotool fonts-dejavu-core)
 # wine64 recommends wine32, which must stay out: with it, wine tries the
 # 32-bit loader first, and these machines cannot run 32-bit programs.
 windows_packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
@@ -20,9 +22,10 @@ case "${1:-all}" in
   linux) wanted=("${linux_packages[@]}") ;;
   windows) wanted=("${windows_packages[@]}") ;;
   ola) wanted=("${ola_packages[@]}") ;;
+  gtk) wanted=("${gtk_packages[@]}") ;;
   all) wanted=("${linux_packages[@]}" "${test_packages[@]}" "${ola_packages[@]}"
-               "${windows_packages[@]}") ;;
-  *) echo "usage: $0 [linux|windows|ola|all]" >&2; exit 2 ;;
+               "${gtk_packages[@]}" "${windows_packages[@]}") ;;
+  *) echo "usage: $0 [linux|windows|ola|gtk|all]" >&2; exit 2 ;;
 esac
 
 missing=()
