@@ -18,22 +18,22 @@
 
 namespace quorvix {
 
-enum class NumberTarget { kDMXInChannels, kPollInterval };
-
 struct NumberPair {
+  enum class Target { kDMXInChannels, kPollInterval };
+
   ControlId field;
   ControlId bar;
   int minimum;
   int maximum;
-  NumberTarget target;
+  Target target;
 };
 
 namespace {
 
 constexpr NumberPair kChannels{cfg::txtDMXInChannels, cfg::udDMXInChannels, 1,
-                               255, NumberTarget::kDMXInChannels};
+                               255, NumberPair::Target::kDMXInChannels};
 constexpr NumberPair kInterval{cfg::txtDMXInInterval, cfg::udDMXInInterval, 25,
-                               1000, NumberTarget::kPollInterval};
+                               1000, NumberPair::Target::kPollInterval};
 constexpr std::array<const NumberPair*, 2> kPairs{&kChannels, &kInterval};
 
 constexpr std::uint16_t kReceiveInterval = 100;
@@ -227,8 +227,10 @@ void frmConfig::Validate(const NumberPair& pair) {
 
 void frmConfig::Store(const NumberPair& pair, int value) {
   switch (pair.target) {
-    case NumberTarget::kDMXInChannels: state_.DMXInChannels = value; break;
-    case NumberTarget::kPollInterval:
+    case NumberPair::Target::kDMXInChannels:
+      state_.DMXInChannels = value;
+      break;
+    case NumberPair::Target::kPollInterval:
       window_.timCheckDMXIn.SetInterval(value);
       break;
   }

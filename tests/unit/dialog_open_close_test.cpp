@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "dialog_support.h"
+#include "platform/headless_dialog_view.h"
 #include "ui/config_layout.h"
 
 namespace quorvix::test {
@@ -119,6 +120,31 @@ TEST_F(DialogOpenCloseTest, StoredNumbersOutsideTheRangeLeaveTheBarsAlone) {
     EXPECT_EQ(dialog.Text("txtDMXInChannels"), "207");
     EXPECT_EQ(state().DMXInChannels, 207);
   });
+}
+
+// Linux without a display: what an untouched dialog does, and no more.
+TEST(HeadlessDialog, ConfigureOpensAndClosesUntouched) {
+  fake::FakePlatform fake;
+  HeadlessDialogViews headless;
+  Platform platform{fake.events,   fake.serial, fake.store,
+                    fake.messages, fake.trace,  headless};
+  DriverModule module{platform};
+  clsOutputDriver driver{module};
+  for (const auto& [key, value] : {std::pair{"DMXInActive", "True"},
+                                   {"DMXInChannels", "300"},
+                                   {"DMXInInterval", "20"}}) {
+    fake.store.Set(kTitle, kSection, key, value);
+  }
+  driver.Init(kTitle, kFile, nullptr);
+  fake.trace.Clear();
+  EXPECT_FALSE(driver.Configure());
+  EXPECT_TRUE(module.state().DMXInActive);
+  EXPECT_TRUE(module.MainWindow().timCheckDMXIn.Enabled());
+  EXPECT_EQ(module.state().DMXInChannels, 300);
+  EXPECT_EQ(module.MainWindow().timCheckDMXIn.Interval(), 20);
+  EXPECT_TRUE(fake.serial.opens().empty());
+  EXPECT_TRUE(fake.messages.shown().empty());
+  EXPECT_TRUE(fake.trace.lines().empty());
 }
 
 }  // namespace
