@@ -14,6 +14,13 @@ constexpr std::string_view kDMXInActive = "DMXInActive";
 constexpr std::string_view kDMXInChannels = "DMXInChannels";
 constexpr std::string_view kDMXInInterval = "DMXInInterval";
 
+// What a host without stored settings gets. The line differs from the port
+// control's own default (CommControl::kDefaultSettings) on purpose.
+constexpr std::string_view kDefaultComPort = "1";
+constexpr std::string_view kDefaultComSettings = "19200,n,8,1";
+constexpr std::string_view kDefaultDMXInActive = "False";
+constexpr std::string_view kDefaultDMXInChannels = "50";
+
 // The port and the timer refuse values with their own error; the host
 // still needs to know which stored key held it.
 template <typename Apply>
@@ -40,18 +47,21 @@ void ReadSettings(SettingsStore& store, const SettingsAddress& address,
   const auto read = [&](std::string_view key, std::string_view default_value) {
     return store.Read(address.application, address.section, key, default_value);
   };
-  const std::string port = read(kComPort, "1");
+  const std::string port = read(kComPort, kDefaultComPort);
   const std::int16_t port_number = StoredInteger(kComPort, port);
   ApplyStored(kComPort, port, [&] { window.comMain.SetCommPort(port_number); });
 
-  const std::string line_settings = read(kComSettings, "19200,n,8,1");
+  const std::string line_settings = read(kComSettings, kDefaultComSettings);
   ApplyStored(kComSettings, line_settings,
               [&] { window.comMain.SetSettings(line_settings); });
 
-  state.DMXInActive = StoredBoolean(kDMXInActive, read(kDMXInActive, "False"));
-  state.DMXInChannels = StoredLong(kDMXInChannels, read(kDMXInChannels, "50"));
+  state.DMXInActive =
+      StoredBoolean(kDMXInActive, read(kDMXInActive, kDefaultDMXInActive));
+  state.DMXInChannels =
+      StoredLong(kDMXInChannels, read(kDMXInChannels, kDefaultDMXInChannels));
 
-  const std::string interval = read(kDMXInInterval, "50");
+  const std::string interval =
+      read(kDMXInInterval, std::to_string(frmMain::kDefaultPollInterval));
   const std::int32_t interval_ms = StoredLong(kDMXInInterval, interval);
   ApplyStored(kDMXInInterval, interval,
               [&] { window.timCheckDMXIn.SetInterval(interval_ms); });

@@ -1,15 +1,18 @@
 #pragma once
-// Conversions of stored setting texts, as the classic automation runtime
-// converts a string to a number or a boolean:
+// Conversions of stored setting texts to numbers and booleans. They accept a
+// subset of what the classic automation runtime converts, and exactly this:
 //
-// - Integers: blanks around the number are ignored; an optional sign; digits
-//   with an optional decimal fraction ("12.5"), which is rounded half to even
-//   (12.5 -> 12, 13.5 -> 14). A value outside the target type (16- or 32-bit
-//   signed) is an overflow, Error 6; text that is not such a number (empty
-//   text included) is a type mismatch, Error 13.
-// - Booleans: "True" and "False" in any letter case (blanks around them
-//   ignored), or any number as above: 0 is false, every other value true.
-//   Anything else is Error 13.
+// - Numbers: blanks (spaces, tabs) around them; an optional + or -; decimal
+//   digits with an optional "." and decimal fraction ("12.5", ".5", "5."),
+//   rounded half to even (12.5 -> 12, 13.5 -> 14). Nothing else: no
+//   exponent ("1E3"), no "&H" or "&O" prefix, no thousands separator and no
+//   decimal comma whatever the locale.
+// - A number outside the target type (16- or 32-bit signed) is an overflow,
+//   Error 6; any other text (empty text included) is a type mismatch,
+//   Error 13.
+// - Booleans: "True" or "False" in any letter case with blanks around them,
+//   or a number as above: 0 is false, every other value true. Anything else
+//   is Error 13.
 //
 // Every error names the key and the stored text.
 

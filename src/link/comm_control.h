@@ -15,6 +15,10 @@ namespace quorvix {
 
 class CommControl {
  public:
+  // What the classic serial control holds before anyone sets it; the stored
+  // settings' default (core/persisted_settings.cpp) is another value.
+  static constexpr std::string_view kDefaultSettings = "9600,n,8,1";
+
   // `on_comm` runs on the loop's thread whenever bytes may be waiting.
   CommControl(SerialBackend& backend, std::function<void()> on_comm);
 
@@ -40,7 +44,7 @@ class CommControl {
   SerialBackend& backend_;
   std::function<void()> on_comm_;
   std::int16_t comm_port_ = 1;
-  std::string settings_ = "9600,n,8,1";
+  std::string settings_{kDefaultSettings};
   LineSettings line_settings_;
   std::unique_ptr<SerialConnection> connection_;
 };

@@ -14,6 +14,7 @@ namespace quorvix {
 class frmMain {
  public:
   static constexpr std::string_view kCaption = "Quorvix Transmitter";
+  // The poll timer's interval before Init, and the stored default.
   static constexpr std::uint16_t kDefaultPollInterval = 50;
 
   frmMain(Platform& platform, modMain& state);

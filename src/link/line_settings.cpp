@@ -95,7 +95,10 @@ LineSettings ParseLineSettings(std::string_view text) {
 }
 
 long LeadingBaudRate(std::string_view settings) {
-  const std::string_view before_comma = settings.substr(0, settings.find(','));
+  std::string_view before_comma = settings.substr(0, settings.find(','));
+  while (!before_comma.empty() && before_comma.front() == ' ') {
+    before_comma.remove_prefix(1);
+  }
   long rate = 0;
   for (const char c : before_comma) {
     if (c < '0' || c > '9') break;

@@ -11,8 +11,9 @@ namespace quorvix {
 // naming the text when it is not a valid combination.
 LineSettings ParseLineSettings(std::string_view text);
 
-// The number written at the start of the text before the first comma; 0
-// when the text does not start with a digit.
+// The number written at the start of the text before the first comma,
+// after leading blanks (which ParseLineSettings accepts); 0 when no digit
+// comes first. Every check of the baud rate in a settings text uses it.
 long LeadingBaudRate(std::string_view settings);
 
 }  // namespace quorvix

@@ -15,7 +15,9 @@ enum class Parity { kNone, kEven, kOdd, kMark, kSpace };
 enum class StopBits { kOne, kOnePointFive, kTwo };
 
 struct LineSettings {
-  std::uint32_t baud = 19200;
+  // No rate of its own: every LineSettings is parsed from a settings text,
+  // whose defaults the port control and the stored settings keep.
+  std::uint32_t baud = 0;
   Parity parity = Parity::kNone;
   int data_bits = 8;
   StopBits stop_bits = StopBits::kOne;

@@ -78,7 +78,7 @@ class TermiosSerialTest : public ::testing::Test {
         target, home_.quorvix() / "ports" / ("COM" + std::to_string(port)));
   }
 
-  void OpenPort(const LineSettings& settings = {}) {
+  void OpenPort(const LineSettings& settings = {19200}) {
     connection_ = serial_.Open(kPort, settings, [this] {
       ++notifications_;
       received_ += connection_->Read();
@@ -287,7 +287,7 @@ TEST_F(TermiosSerialTest, AWriteToAVanishedDeviceFailsAndIsNoticedOnce) {
 }
 
 TEST_F(TermiosSerialTest, TheReceiveHandlerMayCloseThePort) {
-  connection_ = serial_.Open(kPort, {}, [this] { connection_.reset(); });
+  connection_ = serial_.Open(kPort, {19200}, [this] { connection_.reset(); });
   ToMaster("x");
   PumpUntil([&] { return connection_ == nullptr; });
   EXPECT_EQ(connection_, nullptr);

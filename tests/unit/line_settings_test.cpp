@@ -52,5 +52,13 @@ TEST(LeadingBaudRate, IsTheNumberAtTheStartOfTheFirstField) {
   EXPECT_EQ(LeadingBaudRate(""), 0);
 }
 
+TEST(LeadingBaudRate, SkipsLeadingBlanksAndNothingElse) {
+  EXPECT_EQ(LeadingBaudRate(" 38400,n,8,1"), 38400);
+  EXPECT_EQ(LeadingBaudRate("   57600"), 57600);
+  EXPECT_EQ(LeadingBaudRate("\t38400,n,8,1"), 0);
+  EXPECT_EQ(LeadingBaudRate("+38400,n,8,1"), 0);
+  EXPECT_EQ(LeadingBaudRate(" ,38400"), 0);
+}
+
 }  // namespace
 }  // namespace quorvix::test

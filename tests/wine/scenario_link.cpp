@@ -217,8 +217,7 @@ void ScenarioBoxes(HostContext& host) {
   std::size_t noticed = 0;
   const auto count_notices = [&] {
     for (const std::string& line : host.traces.Take()) {
-      noticed +=
-          line.find("failed and delivers no more input") != std::string::npos;
+      noticed += line.find(": device vanished (") != std::string::npos;
     }
     return noticed > 0;
   };

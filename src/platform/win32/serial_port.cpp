@@ -1,7 +1,6 @@
 #include "platform/win32/serial_port.h"
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 
 #include "platform/error.h"
@@ -155,8 +154,9 @@ class Connection final : public SerialConnection {
         write_done_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
         on_receive_(std::move(on_receive)) {
     if (!write_done_.valid()) {
-      throw std::runtime_error("Cannot create an event: " +
-                               SystemErrorText(GetLastError()));
+      throw Error(kDeviceFailed,
+                  PortName(port) + " cannot be opened: no event for writes: " +
+                      SystemErrorText(GetLastError()));
     }
     receiver_ = loop_.AddReceiver([this] { OnNotification(); });
     try {
@@ -231,9 +231,8 @@ class Connection final : public SerialConnection {
     const DWORD failure = reader_->failure();
     if (failure != 0 && !failed_) {
       failed_ = true;
-      Trace(trace_, "[Quorvix] " + PortName(port_) +
-                        " failed and delivers no more input: " +
-                        SystemErrorText(failure));
+      Trace(trace_, "[Quorvix] " + PortName(port_) + ": device vanished (" +
+                        SystemErrorText(failure) + ")");
     }
     received_ += reader_->Take();
     if (received_.size() > SerialReader::kBufferLimit) {

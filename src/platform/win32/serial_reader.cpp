@@ -1,7 +1,6 @@
 #include "platform/win32/serial_reader.h"
 
-#include <stdexcept>
-
+#include "platform/error.h"
 #include "platform/win32/wide_text.h"
 
 namespace quorvix::win32 {
@@ -37,8 +36,8 @@ SerialReader::SerialReader(HANDLE port, HWND notify_window, UINT notify_message,
 void SerialReader::Start() {
   stop_event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (!stop_event_) {
-    throw std::runtime_error("Cannot create an event: " +
-                             SystemErrorText(GetLastError()));
+    throw Error(kDeviceFailed, "The serial reader cannot create its event: " +
+                                   SystemErrorText(GetLastError()));
   }
   // The thread keeps the DLL loaded until it has left the DLL's code.
   HMODULE pin = nullptr;
@@ -50,8 +49,8 @@ void SerialReader::Start() {
       CreateThread(nullptr, 0, &SerialReader::ThreadMain, this, 0, nullptr);
   if (!thread_) {
     if (pin) FreeLibrary(pin);
-    throw std::runtime_error("Cannot start the serial reader thread: " +
-                             SystemErrorText(GetLastError()));
+    throw Error(kDeviceFailed, "The serial reader thread cannot start: " +
+                                   SystemErrorText(GetLastError()));
   }
 }
 

@@ -25,7 +25,7 @@ class SerialReader {
   SerialReader(const SerialReader&) = delete;
   SerialReader& operator=(const SerialReader&) = delete;
 
-  // Throws std::runtime_error when the thread cannot start.
+  // Throws Error 8020 when the thread cannot start.
   void Start();
 
   // On the window's thread, when the notification is dispatched: allows the
