@@ -12,6 +12,7 @@ namespace quorvix::ola_bridge {
 namespace {
 
 constexpr guint kRetrySeconds = 3;
+constexpr int kMaxSendsUnanswered = 4;
 
 std::string Where() {
   return "olad at 127.0.0.1:" + std::to_string(ola::OLA_DEFAULT_PORT);
@@ -42,6 +43,7 @@ void OlaLink::TryConnect() {
   }
   socket_->SetNoDelay();
   closed_ = false;
+  sends_unanswered_ = 0;
   client_ = std::make_unique<ola::client::OlaClient>(socket_.get());
   select_server_.AddReadDescriptor(socket_.get());
   if (!client_->Setup()) {
@@ -96,6 +98,7 @@ void OlaLink::OnRegistered(const ola::client::Result& result) {
 }
 
 void OlaLink::OnSent(const ola::client::Result& result) {
+  if (sends_unanswered_ > 0) --sends_unanswered_;
   if (result.Success()) {
     send_failed_.Forget();
   } else {
@@ -113,7 +116,8 @@ void OlaLink::OnDmx(const ola::client::DMXMetadata& metadata,
 }
 
 void OlaLink::Send(std::uint32_t universe, std::span<const std::uint8_t> data) {
-  if (!client_ || closed_) return;
+  if (!client_ || closed_ || sends_unanswered_ >= kMaxSendsUnanswered) return;
+  ++sends_unanswered_;
   ola::DmxBuffer buffer;
   buffer.Set(data.data(), static_cast<unsigned int>(data.size()));
   client_->SendDMX(

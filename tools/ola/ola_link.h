@@ -38,7 +38,9 @@ class OlaLink {
 
   bool Connected() const { return client_ != nullptr; }
 
-  // Dropped while not connected: input is resent every poll tick anyway.
+  // Dropped while not connected, or while olad still owes the answers to
+  // a few earlier sends (a stuck daemon must not pile up requests): input
+  // is sent again every poll tick anyway.
   void Send(std::uint32_t universe, std::span<const std::uint8_t> data);
 
  private:
@@ -59,6 +61,7 @@ class OlaLink {
   std::unique_ptr<ola::network::TCPSocket> socket_;
   std::unique_ptr<ola::client::OlaClient> client_;
   bool closed_ = false;
+  int sends_unanswered_ = 0;
   GlibSource watch_;
   GlibSource retry_;
   LogOnce unreachable_;
