@@ -71,6 +71,10 @@ void Bridge::Guarded(Step&& step) {
     Log(std::string("stopping: ") + error.what());
     failure_exit_code_ = 1;
     g_main_loop_quit(loop_.get());
+  } catch (...) {
+    Log("stopping: an unknown error");
+    failure_exit_code_ = 1;
+    g_main_loop_quit(loop_.get());
   }
 }
 
