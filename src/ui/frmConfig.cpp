@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <exception>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -26,15 +27,17 @@ struct NumberPair {
   int minimum;
   int maximum;
   Target target;
+  // The pair's own handlers, which every chain runs by name.
+  bool (frmConfig::*key_press)(std::uint32_t);
+  void (frmConfig::*change)();
+  void (frmConfig::*bar_change)();
+  void (frmConfig::*validate)();
 };
 
 namespace {
 
-constexpr NumberPair kChannels{cfg::txtDMXInChannels, cfg::udDMXInChannels, 1,
-                               255, NumberPair::Target::kDMXInChannels};
-constexpr NumberPair kInterval{cfg::txtDMXInInterval, cfg::udDMXInInterval, 25,
-                               1000, NumberPair::Target::kPollInterval};
-constexpr std::array<const NumberPair*, 2> kPairs{&kChannels, &kInterval};
+constexpr std::size_t kChannels = 0;
+constexpr std::size_t kInterval = 1;
 
 constexpr std::uint16_t kReceiveInterval = 100;
 // What a field that holds no number stands for.
@@ -71,11 +74,28 @@ frmConfig::frmConfig(frmMain& window)
 
 frmConfig::~frmConfig() = default;
 
+std::span<const NumberPair> frmConfig::Pairs() {
+  static constexpr std::array<NumberPair, 2> kPairs{{
+      {cfg::txtDMXInChannels, cfg::udDMXInChannels, 1, 255,
+       NumberPair::Target::kDMXInChannels,
+       &frmConfig::txtDMXInChannels_KeyPress,
+       &frmConfig::txtDMXInChannels_Change, &frmConfig::udDMXInChannels_Change,
+       &frmConfig::txtDMXInChannels_Validate},
+      {cfg::txtDMXInInterval, cfg::udDMXInInterval, 25, 1000,
+       NumberPair::Target::kPollInterval, &frmConfig::txtDMXInInterval_KeyPress,
+       &frmConfig::txtDMXInInterval_Change, &frmConfig::udDMXInInterval_Change,
+       &frmConfig::txtDMXInInterval_Validate},
+  }};
+  return kPairs;
+}
+
 void frmConfig::ShowModal() {
   view_ = window_.platform.dialogs.Create(ConfigLayout(), *this);
   Form_Load();
   timGetRecv.SetEnabled(true);
   view_->RunModal();
+  // A window that went without a close request still gets its closing steps.
+  if (!std::exchange(closed_, true)) Form_Unload();
 }
 
 void frmConfig::BringToFront() {
@@ -99,8 +119,9 @@ void frmConfig::Form_Load() {
   view_->SetChecked(cfg::chkDMXInActive, state_.DMXInActive);
   state_.DMXInActive = false;
   window_.timCheckDMXIn.SetEnabled(false);
-  SetFieldText(kChannels, std::to_string(state_.DMXInChannels));
-  SetFieldText(kInterval, std::to_string(window_.timCheckDMXIn.Interval()));
+  SetFieldText(Pairs()[kChannels], std::to_string(state_.DMXInChannels));
+  SetFieldText(Pairs()[kInterval],
+               std::to_string(window_.timCheckDMXIn.Interval()));
 }
 
 void frmConfig::Form_Unload() {
@@ -190,15 +211,15 @@ void frmConfig::timGetRecv_Timer() {
 bool frmConfig::txtDMXInChannels_KeyPress(std::uint32_t code) {
   return NumberFieldAccepts(code);
 }
-void frmConfig::txtDMXInChannels_Change() { FieldChange(kChannels); }
-void frmConfig::udDMXInChannels_Change() { BarChange(kChannels); }
-void frmConfig::txtDMXInChannels_Validate() { Validate(kChannels); }
+void frmConfig::txtDMXInChannels_Change() { FieldChange(Pairs()[kChannels]); }
+void frmConfig::udDMXInChannels_Change() { BarChange(Pairs()[kChannels]); }
+void frmConfig::txtDMXInChannels_Validate() { Validate(Pairs()[kChannels]); }
 bool frmConfig::txtDMXInInterval_KeyPress(std::uint32_t code) {
   return NumberFieldAccepts(code);
 }
-void frmConfig::txtDMXInInterval_Change() { FieldChange(kInterval); }
-void frmConfig::udDMXInInterval_Change() { BarChange(kInterval); }
-void frmConfig::txtDMXInInterval_Validate() { Validate(kInterval); }
+void frmConfig::txtDMXInInterval_Change() { FieldChange(Pairs()[kInterval]); }
+void frmConfig::udDMXInInterval_Change() { BarChange(Pairs()[kInterval]); }
+void frmConfig::txtDMXInInterval_Validate() { Validate(Pairs()[kInterval]); }
 
 void frmConfig::FieldChange(const NumberPair& pair) {
   const std::int64_t number = LeadingNumber(controls_[pair.field].text);
@@ -212,7 +233,7 @@ void frmConfig::BarChange(const NumberPair& pair) {
   const auto shown = static_cast<std::int16_t>(pair.minimum + pair.maximum -
                                                controls_[pair.bar].position);
   SetFieldText(pair, std::to_string(shown));
-  Validate(pair);
+  (this->*pair.validate)();
 }
 
 void frmConfig::Validate(const NumberPair& pair) {
@@ -236,16 +257,16 @@ void frmConfig::Store(const NumberPair& pair, int value) {
   }
 }
 
-const NumberPair* frmConfig::PairOfField(ControlId field) const {
-  for (const NumberPair* pair : kPairs) {
-    if (pair->field == field) return pair;
+const NumberPair* frmConfig::PairOfField(ControlId field) {
+  for (const NumberPair& pair : Pairs()) {
+    if (pair.field == field) return &pair;
   }
   return nullptr;
 }
 
-const NumberPair* frmConfig::PairOfBar(ControlId bar) const {
-  for (const NumberPair* pair : kPairs) {
-    if (pair->bar == bar) return pair;
+const NumberPair* frmConfig::PairOfBar(ControlId bar) {
+  for (const NumberPair& pair : Pairs()) {
+    if (pair.bar == bar) return &pair;
   }
   return nullptr;
 }
@@ -259,14 +280,14 @@ void frmConfig::SetText(ControlId control, std::string_view text) {
 
 void frmConfig::SetFieldText(const NumberPair& pair, std::string_view text) {
   SetText(pair.field, text);
-  FieldChange(pair);
+  (this->*pair.change)();
 }
 
 void frmConfig::SetBarPosition(const NumberPair& pair, int position) {
   if (controls_[pair.bar].position == position) return;
   controls_[pair.bar].position = position;
   view_->SetScrollPosition(pair.bar, position);
-  BarChange(pair);
+  (this->*pair.bar_change)();
 }
 
 void frmConfig::SetList(ControlId list, std::vector<std::string> entries,
@@ -323,16 +344,14 @@ void frmConfig::OnListChoice(ControlId list, int index) {
 }
 
 bool frmConfig::OnKeyPress(ControlId field, std::uint32_t code) {
-  if (field == cfg::txtDMXInChannels) return txtDMXInChannels_KeyPress(code);
-  if (field == cfg::txtDMXInInterval) return txtDMXInInterval_KeyPress(code);
-  return true;
+  const NumberPair* pair = PairOfField(field);
+  return pair == nullptr || (this->*pair->key_press)(code);
 }
 
 void frmConfig::OnTextEdited(ControlId field, std::string_view text) {
   Dispatch([&] {
     controls_.at(field).text = std::string(text);
-    if (field == cfg::txtDMXInChannels) txtDMXInChannels_Change();
-    if (field == cfg::txtDMXInInterval) txtDMXInInterval_Change();
+    if (const NumberPair* pair = PairOfField(field)) (this->*pair->change)();
   });
 }
 
@@ -366,7 +385,7 @@ void frmConfig::OnFocusMoving(ControlId from, ControlId to) {
   focus_ = to;
   if (from == to) return;
   if (const NumberPair* pair = PairOfField(from)) {
-    Dispatch([&] { Validate(*pair); });
+    Dispatch([&] { (this->*pair->validate)(); });
   }
 }
 

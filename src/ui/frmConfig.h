@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,7 +50,8 @@ class frmConfig final : private DialogEvents {
   // What the check box shows now.
   bool DMXInActiveChecked() const;
 
-  // --- the handlers ---
+ private:
+  // The handlers, run through the DialogEvents below.
   void Form_Load();
   void Form_Unload();
   void cmbCOM_Click();
@@ -69,7 +71,6 @@ class frmConfig final : private DialogEvents {
   void udDMXInInterval_Change();
   void txtDMXInInterval_Validate();
 
- private:
   struct ControlState {
     std::string text;
     std::vector<std::string> entries;
@@ -98,8 +99,9 @@ class frmConfig final : private DialogEvents {
   void BarChange(const NumberPair& pair);
   void Validate(const NumberPair& pair);
   void Store(const NumberPair& pair, int value);
-  const NumberPair* PairOfField(ControlId field) const;
-  const NumberPair* PairOfBar(ControlId bar) const;
+  static std::span<const NumberPair> Pairs();
+  static const NumberPair* PairOfField(ControlId field);
+  static const NumberPair* PairOfBar(ControlId bar);
 
   // Runs a handler at the dialog's boundary: errors become a box, and a
   // close asked for meanwhile follows once the outermost handler is done.

@@ -6,7 +6,8 @@
 // The user's steps run one after the other at the top of the modal loop, or
 // at a moment of the fake clock inside whatever pump runs then (so a test
 // can press a button while the connection test waits). When no step is left,
-// the user closes the dialog.
+// the user closes the dialog; steps left when it closes wait for the next
+// opening.
 
 #include <chrono>
 #include <cstdint>
