@@ -87,16 +87,18 @@ TEST_F(EnableTest, WarningComesBeforeTheLinkCountsAsReady) {
   EXPECT_EQ(ready_while_shown, (std::vector<bool>{false}));
 }
 
-TEST_F(EnableTest, MissingOrBusyPortShowsM1AndSkipsTheHandshake) {
-  for (const bool busy : {false, true}) {
+// Missing, held by another program, or a device that fails while opening
+// (a back end that cannot start its reader, say): all of them are M1.
+TEST_F(EnableTest, PortThatCannotBeOpenedShowsM1AndSkipsTheHandshake) {
+  for (const int number : {kPortMissing, kPortInUse, kDeviceFailed}) {
     fake.messages.Clear();
     fake.trace.Clear();
     fake.serial.RestorePort(1);
-    busy ? fake.serial.BusyPort(1) : fake.serial.MissingPort(1);
+    fake.serial.FailOpen(1, number);
     Init();
     state().TransmitterReady = true;  // left from an earlier good Enable
     fake.trace.Clear();
-    EXPECT_FALSE(driver.Enable()) << (busy ? "busy" : "missing");
+    EXPECT_FALSE(driver.Enable()) << number;
     EXPECT_FALSE(state().TransmitterReady);
     EXPECT_EQ(fake.messages.shown(), (std::vector<ShownMessage>{kM1}));
     EXPECT_TRUE(fake.serial.writes().empty());
