@@ -12,6 +12,7 @@
 
 #include "link/messages.h"
 #include "platform/error.h"
+#include "platform/trace_line.h"
 #include "ui/config_layout.h"
 #include "ui/line_text.h"
 #include "ui/list_entries.h"
@@ -322,12 +323,16 @@ void frmConfig::Dispatch(Handler&& handler) {
   }
 }
 
-void frmConfig::ShowFailure(const std::exception& error) {
-  const auto* known = dynamic_cast<const Error*>(&error);
-  const std::string text = known != nullptr && known->number() == kPortNotOpen
-                               ? std::string(kPortNotOpenText)
-                               : "Fehler: " + std::string(error.what());
+void frmConfig::ShowFailure(const std::exception& error) noexcept {
   try {
+    // Like every event handler's failure, it leaves one trace line.
+    Trace(window_.platform.trace, [&] {
+      return "[Quorvix] frmConfig failed: " + std::string(error.what());
+    });
+    const auto* known = dynamic_cast<const Error*>(&error);
+    const std::string text = known != nullptr && known->number() == kPortNotOpen
+                                 ? std::string(kPortNotOpenText)
+                                 : "Fehler: " + std::string(error.what());
     window_.platform.messages.Show(MessageIcon::kError, text);
   } catch (...) {  // nobody left to tell
   }

@@ -12,8 +12,8 @@
 //   setting a bar to its own position is no move.
 // - A field is validated when the focus moves to another control of the
 //   dialog and after a bar move, never on closing.
-// - A failure inside a handler shows an error box instead of escaping; a
-//   write to the closed port says so in words.
+// - A failure inside a handler leaves a trace line and shows an error box
+//   instead of escaping; a write to the closed port says so in words.
 // - While the connection test waits, a second press of the test, send,
 //   information or setup button is ignored, and a close request waits for
 //   the running handler to end. The test, back from its wait to find the
@@ -107,7 +107,7 @@ class frmConfig final : private DialogEvents {
   // close asked for meanwhile follows once the outermost handler is done.
   template <typename Handler>
   void Dispatch(Handler&& handler);
-  void ShowFailure(const std::exception& error);
+  void ShowFailure(const std::exception& error) noexcept;
   void Close();
 
   frmMain& window_;

@@ -105,6 +105,9 @@ TEST_F(DialogTestTerminalTest, AClosedPortOrAFailingDeviceShowsABox) {
     EXPECT_EQ(fake.messages.shown()[0].icon, MessageIcon::kError);
     EXPECT_EQ(fake.messages.shown()[0].text,
               "Fehler: The device on COM1 vanished during a write");
+    EXPECT_EQ(trace().back(),
+              "[Quorvix] frmConfig failed: The device on COM1 vanished during "
+              "a write");
   });
 }
 
