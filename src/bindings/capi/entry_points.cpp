@@ -9,8 +9,8 @@
 #include "link/line_settings.h"
 #include "platform/current_error.h"
 #include "platform/error.h"
-#include "platform/posix/stderr_messages.h"
 #include "platform/posix/glib_log_trace.h"
+#include "platform/posix/stderr_messages.h"
 #include "quorvix.h"
 #include "runtime.h"
 
