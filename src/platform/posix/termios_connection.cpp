@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "platform/error.h"
+#include "platform/trace_line.h"
 
 namespace quorvix::posix {
 
@@ -103,8 +104,9 @@ void TermiosConnection::Vanish(const std::string& reason) {
     source_ = nullptr;
     watch_ = nullptr;
   }
-  TraceSink& trace = trace_;
-  trace.Write("[Quorvix] " + port_ + ": device vanished (" + reason + ")");
+  Trace(trace_, [&] {
+    return "[Quorvix] " + port_ + ": device vanished (" + reason + ")";
+  });
 }
 
 void TermiosConnection::FailWrite(std::string reason) {
