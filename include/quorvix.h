@@ -106,6 +106,25 @@ typedef struct qvx_line_status {
 } qvx_line_status;
 int qvx_LineStatus(qvx_driver *, qvx_line_status *result);
 
+/* Which window Configure opens and where message boxes go while no sink is
+   set with qvx_set_message_box (a sink always wins). From any thread, at
+   any time; it takes effect at the next dialog or box.
+     QVX_UI_AUTO  the default: GTK 3 when the host runs it (a default
+                  display is open), else as the environment variable
+                  QUORVIX_UI says ("gtk" or "none"), else none
+     QVX_UI_GTK   GTK 3, opening the default display if the host did not
+                  (the host's locale is left alone)
+     QVX_UI_NONE  no window: Configure applies what an untouched dialog
+                  would, boxes go to standard error
+   GTK is never used when the driver's context (see the thread rule) is not
+   g_main_context_default(), when GTK 2 or GTK 4 is in the process, or when
+   libquorvix-gtk.so is not beside libquorvix.so; one trace line says what
+   was chosen and why. The GTK dialog and boxes are modal: they run a
+   nested main loop on that context, so the plug-in's events keep running.
+   Returns 0, or 5 for another value. */
+enum { QVX_UI_AUTO = 0, QVX_UI_GTK = 1, QVX_UI_NONE = 2 };
+int qvx_set_ui(int ui);
+
 #ifdef __cplusplus
 }
 #endif

@@ -39,6 +39,10 @@ HostSession::HostSession(PluginLibrary& plugin, std::ostream& out,
   }
 }
 
+void HostSession::LeaveBoxesToPlugin() {
+  plugin_.set_message_box(nullptr, nullptr);
+}
+
 HostSession::~HostSession() {
   plugin_.destroy(driver_);
   plugin_.set_trace(nullptr, nullptr);

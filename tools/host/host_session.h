@@ -36,6 +36,9 @@ class HostSession {
 
   // Whether trace lines are printed from now on.
   void ShowTrace(bool show);
+  // Message boxes are the plug-in's own from now on (a window where it
+  // shows one), not printed lines.
+  void LeaveBoxesToPlugin();
 
   // Runs the plug-in's events for `milliseconds` (DMX-In reports arrive here).
   void Pump(int milliseconds);

@@ -2,6 +2,7 @@
 // the command line. See script.h for the commands; `demo` runs the demo.
 
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,14 +15,24 @@ namespace {
 
 void Usage() {
   std::cerr
-      << "usage: quorvix-host [--lib PATH] [--sim PATH] [--trace] COMMAND...\n"
+      << "usage: quorvix-host [--lib PATH] [--sim PATH] [--trace] [--ui UI] "
+         "COMMAND...\n"
          "       quorvix-host [--lib PATH] [--trace] -     (commands from "
          "stdin)\n"
          "       quorvix-host [--lib PATH] [--sim PATH] [--trace] demo\n"
          "commands: init TITLE FILE | enable | disable | configure | term | "
          "name |\n"
          "          set CH VALUE | chase FIRST LAST ROUNDS DELAY_MS | watch "
-         "MS\n";
+         "MS\n"
+         "UI: gtk (the dialog and modal boxes in GTK 3 windows), none, auto "
+         "(the default)\n";
+}
+
+std::optional<int> UiNamed(const std::string& name) {
+  if (name == "gtk") return QVX_UI_GTK;
+  if (name == "none") return QVX_UI_NONE;
+  if (name == "auto") return QVX_UI_AUTO;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -30,6 +41,7 @@ int main(int argc, char** argv) {
   std::string library = QUORVIX_DEFAULT_LIBRARY;
   std::string sim = QUORVIX_DEFAULT_SIM;
   bool trace = false;
+  std::optional<int> ui;
   std::vector<std::string> words;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
@@ -39,6 +51,12 @@ int main(int argc, char** argv) {
       sim = argv[++i];
     } else if (argument == "--trace") {
       trace = true;
+    } else if (argument == "--ui" && i + 1 < argc) {
+      ui = UiNamed(argv[++i]);
+      if (!ui) {
+        Usage();
+        return 2;
+      }
     } else if (argument == "--help" || argument == "-h") {
       Usage();
       return 0;
@@ -56,6 +74,11 @@ int main(int argc, char** argv) {
     }
     quorvix::host::PluginLibrary plugin(library);
     quorvix::host::HostSession session(plugin, std::cout, trace);
+    if (ui) {
+      plugin.set_ui(*ui);
+      // Someone is there to click the boxes.
+      if (*ui == QVX_UI_GTK) session.LeaveBoxesToPlugin();
+    }
     if (words.size() == 1 && words[0] == "-") {
       std::string line;
       while (std::getline(std::cin, line)) {

@@ -29,6 +29,7 @@ class PluginLibrary {
   decltype(&::qvx_last_error) last_error = nullptr;
   decltype(&::qvx_set_trace) set_trace = nullptr;
   decltype(&::qvx_set_message_box) set_message_box = nullptr;
+  decltype(&::qvx_set_ui) set_ui = nullptr;
 
  private:
   template <typename Function>

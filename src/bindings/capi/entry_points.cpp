@@ -13,6 +13,7 @@
 #include "platform/posix/stderr_messages.h"
 #include "quorvix.h"
 #include "runtime.h"
+#include "ui_choice.h"
 
 namespace quorvix::capi {
 namespace {
@@ -28,6 +29,7 @@ posix::GlibLogTrace default_trace;
 posix::StderrMessages default_messages;
 HostTraceSink host_trace(default_trace);
 HostMessageSink host_messages(default_messages);
+UiChoice ui_choice(host_trace);
 
 // Destroyed at dlclose or process exit, before the code goes away.
 std::unique_ptr<Runtime> runtime;
@@ -107,7 +109,8 @@ __attribute__((visibility("default"))) qvx_driver* qvx_create(void) {
   try {
     if (!runtime) {
       runtime = std::make_unique<quorvix::capi::Runtime>(
-          quorvix::capi::host_trace, quorvix::capi::host_messages);
+          quorvix::capi::host_trace, quorvix::capi::host_messages,
+          quorvix::capi::ui_choice);
     } else if (!runtime->OnOwnerThread()) {
       quorvix::capi::FailOnOtherThread("qvx_create");
       return nullptr;
@@ -252,6 +255,17 @@ __attribute__((visibility("default"))) int qvx_LineStatus(
         .dmx_in_interval_ms = window.timCheckDMXIn.Interval(),
         .transmitter_ready = Boolean(state.TransmitterReady)};
   });
+}
+
+__attribute__((visibility("default"))) int qvx_set_ui(int ui) {
+  if (ui != QVX_UI_AUTO && ui != QVX_UI_GTK && ui != QVX_UI_NONE) {
+    return quorvix::capi::Fail(
+        quorvix::kInvalidArgument,
+        "qvx_set_ui: " + std::to_string(ui) +
+            " is none of QVX_UI_AUTO (0), QVX_UI_GTK (1), QVX_UI_NONE (2)");
+  }
+  quorvix::capi::ui_choice.Wish(static_cast<quorvix::capi::UiWish>(ui));
+  return 0;
 }
 
 }  // extern "C"

@@ -33,6 +33,7 @@ class HostMessageSink : public MessageBoxes {
  public:
   explicit HostMessageSink(MessageBoxes& fallback) : fallback_(fallback) {}
   void Set(qvx_message_fn function, void* context);
+  bool HostSet() const { return function_ != nullptr; }
   void Show(MessageIcon icon, std::string_view text) override;
 
  private:

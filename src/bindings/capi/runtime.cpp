@@ -4,11 +4,13 @@
 
 namespace quorvix::capi {
 
-Runtime::Runtime(HostTraceSink& trace, MessageBoxes& messages)
+Runtime::Runtime(HostTraceSink& trace, HostMessageSink& messages, UiChoice& ui)
     : thread_(std::this_thread::get_id()),
       serial_(context_, trace),
       events_(context_),
-      platform_{events_, serial_, store_, messages, trace, dialogs_},
+      dialogs_(ui, context_.get()),
+      messages_(messages, ui, context_.get()),
+      platform_{events_, serial_, store_, messages_, trace, dialogs_},
       module_(platform_) {
   trace.ReadLogListeners();
 }

@@ -7,10 +7,10 @@
 #include <thread>
 #include <vector>
 
+#include "chosen_ui.h"
 #include "core/clsOutputDriver.h"
 #include "core/driver_module.h"
 #include "host_sinks.h"
-#include "platform/headless_dialog_view.h"
 #include "platform/posix/glib_event_loop.h"
 #include "platform/posix/keyfile_store.h"
 #include "platform/posix/pinned_context.h"
@@ -30,7 +30,7 @@ class Runtime {
  public:
   // Pins the thread's default GLib context, and decides for the lifetime
   // of the library whether anyone reads GLib's log.
-  Runtime(HostTraceSink& trace, MessageBoxes& messages);
+  Runtime(HostTraceSink& trace, HostMessageSink& messages, UiChoice& ui);
   ~Runtime();
   Runtime(const Runtime&) = delete;
   Runtime& operator=(const Runtime&) = delete;
@@ -51,7 +51,8 @@ class Runtime {
   posix::TermiosSerial serial_;
   posix::GlibEventLoop events_;
   posix::KeyFileStore store_;
-  HeadlessDialogViews dialogs_;
+  ChosenDialogViews dialogs_;
+  ChosenMessageBoxes messages_;
   Platform platform_;
   DriverModule module_;
   std::vector<std::unique_ptr<qvx_driver>> drivers_;
