@@ -5,9 +5,9 @@
 #
 #   tests/wine/run.sh <win64 build dir> <win32 build dir> <quorvix-sim>
 #
-# Needs: wine wine64 xvfb (without wine32) and the mingw-w64 binutils for the
-# checks of the DLLs. Every Wine step runs in one fresh 64-bit prefix, one
-# after the other, each under a timeout. Ends with "N passed, M failed" and
+# Needs: wine wine64 xvfb (without wine32), the mingw-w64 binutils for the
+# checks of the DLLs, xdotool and imagemagick. Every Wine step runs in one
+# fresh 64-bit prefix, one after the other, each under a timeout. Ends with "N passed, M failed" and
 # exits non-zero when a step failed.
 #
 # QUORVIX_WINE_ONLY="dialog-layout dmxin" runs only the named test-host
@@ -35,6 +35,7 @@ xvfb_pid=
 sim_pid=
 feeder_pid=
 watcher_pid=
+x_server_pid=
 
 pass() { passed=$((passed + 1)); echo "PASS $1"; }
 fail() { failed=$((failed + 1)); echo "FAIL $1"; }
@@ -49,6 +50,7 @@ stop_sim() {
 cleanup() {
   stop_sim
   [ -n "$watcher_pid" ] && kill "$watcher_pid" 2>/dev/null
+  [ -n "$x_server_pid" ] && kill "$x_server_pid" 2>/dev/null
   if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
     timeout 30 wineserver -k >/dev/null 2>&1
   fi
@@ -173,12 +175,14 @@ wanted() {  # scenario
   [ -z "${QUORVIX_WINE_ONLY:-}" ] || [[ " $QUORVIX_WINE_ONLY " == *" $1 "* ]]
 }
 
-run_scenario() {  # scenario
+run_scenario() {  # scenario [desktop: inside Wine's virtual desktop]
   wanted "$1" || return 0
   if ! start_sim "$1"; then
     fail "host $1: simulator on COM5"; return
   fi
-  wine_step "$1" 300 wine "$host" "$1" "$sim_log" "$sim_commands"
+  local program=("$host")
+  [ "${2:-}" = desktop ] && program=(explorer /desktop=quorvix,1024x768 "$host")
+  wine_step "$1" 300 wine "${program[@]}" "$1" "$sim_log" "$sim_commands"
   local status=$?
   stop_sim
   sed "s/^/    /" "$work/step.txt"
@@ -292,6 +296,56 @@ done
 for scenario in dialog-layout dialog-link dialog-numbers dialog-modal; do
   run_scenario "$scenario"
 done
+
+# Real keys through the X server. Without a window manager only Wine's
+# virtual desktop takes the X focus, so the test host runs inside one and
+# asks (tests/wine/x_requests.h) for keys and a screenshot; explorer does
+# not pass on its exit status, the last line of the output tells.
+x_requests=$work/x-requests
+
+serve_x_requests() {
+  local request status desktop
+  while :; do
+    if [ -f "$x_requests/request" ]; then
+      request=$(cat "$x_requests/request")
+      rm -f "$x_requests/request"
+      case $request in
+        focus-desktop\ *)
+          desktop=$(xdotool search --name '^quorvix - Wine desktop$' | head -n1)
+          # shellcheck disable=SC2086  # the request's X and Y
+          [ -n "$desktop" ] &&
+            xdotool windowfocus --sync "$desktop" &&
+            xdotool mousemove --window "$desktop" ${request#focus-desktop } click 1
+          status=$? ;;
+        screenshot)
+          import -window root "$win64/dialog.png"
+          status=$? ;;
+        *)
+          # shellcheck disable=SC2086  # the request is xdotool's arguments
+          xdotool $request
+          status=$? ;;
+      esac
+      echo "$status" >"$x_requests/done.tmp"
+      mv "$x_requests/done.tmp" "$x_requests/done"
+    fi
+    sleep 0.05
+  done
+}
+
+if wanted dialog-keys; then
+  mkdir -p "$x_requests"
+  serve_x_requests &
+  x_server_pid=$!
+  QUORVIX_X_REQUESTS=$(winpath "$x_requests") run_scenario dialog-keys desktop
+  kill "$x_server_pid" 2>/dev/null
+  wait "$x_server_pid" 2>/dev/null
+  x_server_pid=
+  if [ -s "$win64/dialog.png" ]; then
+    pass "screenshot of the dialog: $win64/dialog.png"
+  else
+    fail "screenshot of the dialog"
+  fi
+fi
 
 
 # --- Unregistration ------------------------------------------------------------------

@@ -7,3 +7,5 @@ void ScenarioDialogLayout(HostContext& host);
 void ScenarioDialogLink(HostContext& host);
 void ScenarioDialogNumbers(HostContext& host);
 void ScenarioDialogModal(HostContext& host);
+// Needs run.sh's X requests (Wine's virtual desktop).
+void ScenarioDialogKeys(HostContext& host);

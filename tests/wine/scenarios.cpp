@@ -18,6 +18,7 @@ const std::map<std::wstring, Scenario>& Scenarios() {
       {L"dialog-link", ScenarioDialogLink},
       {L"dialog-numbers", ScenarioDialogNumbers},
       {L"dialog-modal", ScenarioDialogModal},
+      {L"dialog-keys", ScenarioDialogKeys},
   };
   return scenarios;
 }

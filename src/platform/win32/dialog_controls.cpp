@@ -24,7 +24,9 @@ NativeKind NativeKindOf(const ControlSpec& spec) {
       // Below its controls in the z-order; clipping them keeps it from
       // painting over them.
       return {L"BUTTON", BS_GROUPBOX | WS_CLIPSIBLINGS, 0};
-    case ControlKind::kLabel: return {L"STATIC", SS_LEFT, 0};
+    // One line, cut at the end rather than wrapped half out of sight when
+    // the system's font is wider than the one the table was drawn with.
+    case ControlKind::kLabel: return {L"STATIC", SS_LEFTNOWORDWRAP, 0};
     case ControlKind::kDropDownList:
       return {L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | tab_stop, 0};
     case ControlKind::kTextField:

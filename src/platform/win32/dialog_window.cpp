@@ -24,19 +24,22 @@ constexpr int kFirstId = 1000;
 
 // An empty dialog: the controls come from the layout table, placed in
 // pixels at the window's DPI. The dialog manager makes the font from it,
-// scaled to the display.
+// scaled to the display; "MS Shell Dlg" is the system's dialog face with the
+// metrics of the 8-point face the twips table was drawn with.
 struct alignas(4) DialogTemplate {
   DLGTEMPLATE header;
   WORD menu;
   WORD window_class;
   WORD title;
   WORD point_size;
-  wchar_t typeface[13];
+  wchar_t typeface[14];
 };
 static_assert(offsetof(DialogTemplate, menu) == sizeof(DLGTEMPLATE));
 
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN |
-                         DS_MODALFRAME | DS_SETFONT;
+// Not WS_CLIPCHILDREN: the group boxes draw only their frame and caption,
+// and the dialog's own background must show through them.
+constexpr DWORD kStyle =
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
 constexpr DialogTemplate kTemplate{
     {kStyle, WS_EX_TOOLWINDOW, 0, 0, 0, 0, 0}, 0, 0, 0, 8, L"MS Shell Dlg"};
 

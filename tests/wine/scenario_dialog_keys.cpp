@@ -1,0 +1,128 @@
+// The dialog under real keys through the X server (Wine's virtual desktop):
+// Tab order, letters refused in a number field, Enter and Alt+S on txtSend,
+// Alt+T, Escape; and a screenshot of the painted dialog.
+
+#include <string>
+
+#include "dialog_driver.h"
+#include "dialog_expectations.h"
+#include "driver_client.h"
+#include "scenario_dialog.h"
+#include "scenario_tools.h"
+#include "x_requests.h"
+
+namespace {
+
+bool Key(const std::string& keys) { return XRequest("key --delay 40 " + keys); }
+
+// Tab from cmbCOM visits the tab stops in tab order and comes back; Shift+Tab
+// goes one back.
+void CheckTabKeys(DialogProbe& probe) {
+  Checks& checks = probe.host.checks;
+  std::string order;
+  bool right = true;
+  for (std::size_t i = 1; i <= kTabOrder.size(); ++i) {
+    const int expected = kTabOrder[i % kTabOrder.size()];
+    Key("Tab");
+    right = probe.WaitFor([&] { return probe.Focused() == expected; }, 5000) &&
+            right;
+    order.append(" ").append(std::to_string(probe.Focused()));
+  }
+  checks.Expect(right, "Tab keys follow the tab indices and come back", order);
+  Key("shift+Tab");
+  checks.Expect(
+      probe.WaitFor([&] { return probe.Focused() == kUdDmxInInterval; }),
+      "Shift+Tab goes back to udDMXInInterval");
+}
+
+void CheckNumberKeys(DialogProbe& probe) {
+  probe.Focus(kTxtDmxInChannels);
+  XRequest("type --delay 40 a7b-");
+  probe.host.checks.Expect(probe.WaitFor([&] {
+    return probe.Text(kTxtDmxInChannels) == L"7";
+  }) && probe.ScrollPosition(kUdDmxInChannels) == 249,
+                           "typing a7b- into the channel field shows 7 only",
+                           Utf8(probe.Text(kTxtDmxInChannels)));
+}
+
+// Enter in txtSend presses the default button and leaves the focus there
+// with the text selected; Alt+S presses it too.
+void CheckSendKeys(DialogProbe& probe) {
+  HostContext& host = probe.host;
+  probe.Focus(kTxtSend);
+  XRequest("type --delay 40 I");
+  host.checks.Expect(
+      probe.WaitFor([&] { return probe.Text(kTxtSend) == L"I"; }),
+      "typing I replaces the selected text of txtSend");
+  Key("Return");
+  host.checks.Expect(
+      host.PumpUntil([&] { return host.SimEvents("info").size() == 1; }),
+      "Enter in txtSend sends I");
+  DWORD start = 1;
+  DWORD end = 0;
+  probe.Send(probe.Control(kTxtSend), EM_GETSEL,
+             reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  host.checks.Expect(probe.Focused() == kTxtSend && start == 0 && end == 1,
+                     "the focus stays in txtSend with its text selected");
+  Key("alt+s");
+  host.checks.Expect(
+      host.PumpUntil([&] { return host.SimEvents("info").size() == 2; }),
+      "Alt+S sends again");
+  host.checks.Expect(probe.WaitFor([&] {
+    return probe.Text(kTxtRecv).rfind(L"Quorvix-Sim DMX-Transmitter", 0) == 0;
+  }),
+                     "txtRecv shows the answer");
+}
+
+void CheckTestKey(DialogProbe& probe, BoxOwners& owners) {
+  std::string seen;
+  Key("alt+t");
+  probe.host.checks.Expect(
+      BoxesOverDialog(probe, owners, 1, kM3, L"information", seen),
+      "Alt+T runs the connection test: M3 over the dialog", seen);
+  probe.Focus(kTxtRecv);
+  Key("Escape");
+  probe.Focus(kTxtSend);
+  Key("Escape");
+  XRequest("type --delay 40 x");
+  probe.host.checks.Expect(
+      probe.WaitFor([&] { return probe.Text(kTxtSend) == L"x"; }) &&
+          IsWindowVisible(probe.dialog()),
+      "Escape in txtRecv and txtSend leaves the dialog open");
+}
+
+}  // namespace
+
+void ScenarioDialogKeys(HostContext& host) {
+  if (!host.checks.Expect(XRequestsAvailable(), "run.sh takes X requests")) {
+    return;
+  }
+  IDispatch* driver = InitDriver(host, L"38400,n,8,1");
+  if (!driver) return;
+  host.checks.Equal(DriverClient(driver).Boolean(L"Enable"), 1,
+                    "Enable returns True");
+  BoxOwners owners(kBoxTitle);
+  const int result = RunDialog(host, driver, [&](DialogProbe& probe) {
+    // A click on the caption, as a user makes the window active.
+    RECT frame{};
+    GetWindowRect(probe.dialog(), &frame);
+    const std::string caption =
+        std::to_string(frame.left + 30) + " " + std::to_string(frame.top + 6);
+    host.checks.Expect(XRequest("focus-desktop " + caption),
+                       "the virtual desktop has the X focus");
+    host.checks.Expect(
+        probe.WaitFor([&] { return probe.Focused() == kCmbCom; }),
+        "the dialog opens with the focus in cmbCOM");
+    CheckTabKeys(probe);
+    CheckNumberKeys(probe);
+    CheckSendKeys(probe);
+    RedrawWindow(probe.dialog(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    host.checks.Expect(XRequest("screenshot"), "a screenshot of the dialog");
+    CheckTestKey(probe, owners);
+    probe.Close();
+  });
+  host.checks.Equal(result, 0, "Configure returns False");
+  DriverClient(driver).Boolean(L"Term");
+  driver->Release();
+}
