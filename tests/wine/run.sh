@@ -297,6 +297,16 @@ for scenario in dialog-layout dialog-link dialog-numbers dialog-modal; do
   run_scenario "$scenario"
 done
 
+# The same window at 120 DPI: every place follows the prefix's DPI.
+if wanted dialog-layout-120dpi; then
+  desktop_key='HKCU\Control Panel\Desktop'
+  timeout 60 wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d 120 /f \
+    >/dev/null 2>&1
+  QUORVIX_WINE_ONLY=dialog-layout run_scenario dialog-layout
+  timeout 60 wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d 96 /f \
+    >/dev/null 2>&1
+fi
+
 # Real keys through the X server. Without a window manager only Wine's
 # virtual desktop takes the X focus, so the test host runs inside one and
 # asks (tests/wine/x_requests.h) for keys and a screenshot; explorer does

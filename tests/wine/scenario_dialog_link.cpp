@@ -128,6 +128,28 @@ void CheckPostedKeys(DialogProbe& probe) {
   host.boxes.Take();
 }
 
+// While the test waits for a silent transmitter, the wait's own pumping
+// hands keys to the dialog: Tab moves the focus before M2 comes.
+void CheckKeysDuringTest(DialogProbe& probe, BoxOwners& owners) {
+  HostContext& host = probe.host;
+  std::string seen;
+  host.checks.Expect(host.SimCommand("silent on"), "simulator silent");
+  const HWND button = probe.Control(kCmdCheckConnection);
+  PostMessageW(button, BM_CLICK, 0, 0);
+  probe.WaitFor([&] { return probe.Focused() == kCmdCheckConnection; });
+  PostMessageW(button, WM_KEYDOWN, VK_TAB, 0x000F0001);
+  PostMessageW(button, WM_KEYUP, VK_TAB, 0xC00F0001);
+  const bool moved =
+      probe.WaitFor([&] { return probe.Focused() == kCmdShowSetup; });
+  const bool before_box = host.boxes.Take().empty();
+  host.checks.Expect(moved && before_box,
+                     "Tab moves the focus while the test waits",
+                     "focus " + std::to_string(probe.Focused()));
+  host.checks.Expect(BoxesOverDialog(probe, owners, 1, kM2, L"error", seen),
+                     "the test then ends with M2", seen);
+  host.checks.Expect(host.SimCommand("silent off"), "simulator answers again");
+}
+
 }  // namespace
 
 void ScenarioDialogLink(HostContext& host) {
@@ -143,6 +165,7 @@ void ScenarioDialogLink(HostContext& host) {
     CheckRefusedPort(probe, owners);
     CheckTerminalButtons(probe);
     CheckPostedKeys(probe);
+    CheckKeysDuringTest(probe, owners);
     probe.Close();
   });
   host.checks.Equal(result, 0, "Configure returns False");

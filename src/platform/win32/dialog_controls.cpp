@@ -91,24 +91,30 @@ HWND CreateControl(HWND dialog, HINSTANCE instance, const ControlSpec& spec,
 
 void FitDropDownList(HWND list, const RECT& closed, int entries) {
   const int closed_height = closed.bottom - closed.top;
-  // The closed box is its selection field plus a border; make the whole
-  // box as high as the layout says.
-  RECT box{};
-  GetWindowRect(list, &box);
-  const LRESULT field = SendMessageW(list, CB_GETITEMHEIGHT, WPARAM(-1), 0);
-  if (field != CB_ERR && box.bottom - box.top != closed_height) {
-    const int wanted = static_cast<int>(field) + closed_height -
-                       static_cast<int>(box.bottom - box.top);
-    if (wanted > 0) {
-      SendMessageW(list, CB_SETITEMHEIGHT, WPARAM(-1), wanted);
-    }
-  }
   const LRESULT item = SendMessageW(list, CB_GETITEMHEIGHT, 0, 0);
   const int line = item == CB_ERR ? closed_height : static_cast<int>(item);
   const int lines = std::clamp(entries, 1, kMostListLines);
   SetWindowPos(list, nullptr, 0, 0, closed.right - closed.left,
                closed_height + lines * line + 2 * GetSystemMetrics(SM_CYBORDER),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The closed box is its selection field plus a border the system
+  // chooses (and systems differ in what CB_GETITEMHEIGHT reports back), so
+  // the field is sized by what each request does to the whole box.
+  const auto box_height = [list] {
+    RECT box{};
+    GetWindowRect(list, &box);
+    return static_cast<int>(box.bottom - box.top);
+  };
+  const LRESULT field = SendMessageW(list, CB_GETITEMHEIGHT, WPARAM(-1), 0);
+  if (field == CB_ERR) return;
+  int request = static_cast<int>(field);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const int height = box_height();
+    if (height == closed_height) return;
+    request += closed_height - height;
+    if (request <= 0) return;
+    SendMessageW(list, CB_SETITEMHEIGHT, WPARAM(-1), request);
+  }
 }
 
 }  // namespace quorvix::win32
