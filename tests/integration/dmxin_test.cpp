@@ -8,7 +8,7 @@
 #include "plugin_fixture.h"
 #include "sim_log.h"
 
-namespace quorvix::integration {
+namespace quorvix::test {
 namespace {
 
 constexpr int kChannels = 8;
@@ -142,4 +142,4 @@ TEST_F(DMXInTest, HostCallsInsideAReportTakeEffectSafely) {
 }
 
 }  // namespace
-}  // namespace quorvix::integration
+}  // namespace quorvix::test

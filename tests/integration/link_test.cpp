@@ -12,7 +12,7 @@
 #include "plugin_fixture.h"
 #include "sim_log.h"
 
-namespace quorvix::integration {
+namespace quorvix::test {
 namespace {
 
 using ::testing::HasSubstr;
@@ -211,4 +211,4 @@ TEST_F(LinkTest, NullArgumentsAreInvalid) {
 }
 
 }  // namespace
-}  // namespace quorvix::integration
+}  // namespace quorvix::test

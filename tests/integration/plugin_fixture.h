@@ -20,7 +20,7 @@
 #include "plugin_library.h"
 #include "sim_process.h"
 
-namespace quorvix::integration {
+namespace quorvix::test {
 
 struct Message {
   bool is_error;
@@ -157,4 +157,4 @@ class PluginFixture : public ::testing::Test {
   std::vector<std::unique_ptr<host::SimProcess>> sims_;
 };
 
-}  // namespace quorvix::integration
+}  // namespace quorvix::test

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace quorvix::integration {
+namespace quorvix::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -53,4 +53,4 @@ inline Bytes ReceivedBytes(const std::string& log_path) {
   return all;
 }
 
-}  // namespace quorvix::integration
+}  // namespace quorvix::test

@@ -4,8 +4,10 @@
 
 #include "options.h"
 
-namespace quorvix::sim {
+namespace quorvix::test {
 namespace {
+
+using namespace quorvix::sim;
 
 template <typename T>
 T Parse(std::string_view line) {
@@ -134,4 +136,4 @@ TEST(Options, BadOptionsAreNamed) {
 }
 
 }  // namespace
-}  // namespace quorvix::sim
+}  // namespace quorvix::test

@@ -4,8 +4,10 @@
 
 #include <vector>
 
-namespace quorvix::sim {
+namespace quorvix::test {
 namespace {
+
+using namespace quorvix::sim;
 
 using std::chrono::microseconds;
 using std::chrono::milliseconds;
@@ -113,4 +115,4 @@ TEST(PacedQueue, BatchedLineHandsOverFullBatchesOrTheRestOfABurst) {
 }
 
 }  // namespace
-}  // namespace quorvix::sim
+}  // namespace quorvix::test

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
-namespace quorvix::sim {
+namespace quorvix::test {
 namespace {
+
+using namespace quorvix::sim;
 
 std::vector<Event> ParseAll(const Bytes& bytes) {
   ProtocolParser parser;
@@ -118,4 +120,4 @@ TEST(ProtocolParser, SkippedBytesAreReportedPerFeedAndInBoundedPieces) {
 }
 
 }  // namespace
-}  // namespace quorvix::sim
+}  // namespace quorvix::test

@@ -5,8 +5,10 @@
 #include <utility>
 #include <vector>
 
-namespace quorvix::sim {
+namespace quorvix::test {
 namespace {
+
+using namespace quorvix::sim;
 
 using std::chrono::milliseconds;
 using Changes = std::vector<std::pair<int, int>>;
@@ -65,4 +67,4 @@ TEST(Ramps, ANewRampOrACancelReplacesTheOldOne) {
 }
 
 }  // namespace
-}  // namespace quorvix::sim
+}  // namespace quorvix::test

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
-namespace quorvix::sim {
+namespace quorvix::test {
 namespace {
+
+using namespace quorvix::sim;
 
 TEST(Responder, DmxInReplyIsTheFirstNInputChannelsAndTheTrailer) {
   Universe input;
@@ -57,4 +59,4 @@ TEST(Responder, NothingAnswersFramesStrayBytesOrASilentTransmitter) {
 }
 
 }  // namespace
-}  // namespace quorvix::sim
+}  // namespace quorvix::test

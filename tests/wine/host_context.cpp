@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/win32/com_ref.h"
+
 namespace {
 
 std::wstring SettingsKey() {
@@ -17,13 +19,12 @@ std::wstring SettingsKey() {
 IDispatch* HostContext::Create() {
   CLSID clsid;
   if (FAILED(CLSIDFromProgID(kProgId, &clsid))) return nullptr;
-  IDispatch* driver = nullptr;
+  quorvix::win32::ComRef<IDispatch> driver;
   if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER,
-                              IID_IDispatch,
-                              reinterpret_cast<void**>(&driver)))) {
+                              IID_IDispatch, driver.PutVoid()))) {
     return nullptr;
   }
-  return driver;
+  return driver.Detach();
 }
 
 void HostContext::Pump(DWORD ms) {

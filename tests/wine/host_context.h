@@ -26,7 +26,8 @@ struct HostContext {
   std::wstring sim_port = L"5";
   std::wstring refused_port = L"7";  // run.sh maps it to a folder
 
-  // A new driver object made through COM by its ProgID, or null.
+  // A new driver object made through COM by its ProgID, or null; the
+  // caller owns the reference (ComRef<IDispatch>::Adopt).
   IDispatch* Create();
   // Runs the thread's messages for `ms` milliseconds, as a host's idle loop.
   void Pump(DWORD ms);

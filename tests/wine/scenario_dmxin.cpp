@@ -6,9 +6,12 @@
 #include <string>
 
 #include "driver_client.h"
+#include "platform/win32/com_ref.h"
 #include "recording_helper.h"
 #include "scenario_tools.h"
 #include "script_helper.h"
+
+using quorvix::win32::ComRef;
 
 namespace {
 
@@ -35,73 +38,78 @@ bool Polls(HostContext& host, std::size_t more) {
       [&] { return host.SimEvents("dmxin-request").size() >= before + more; });
 }
 
-}  // namespace
+// The driver enabled with DMX input on, reporting to a recording helper.
+struct DmxInCase {
+  HostContext& host;
+  const DriverClient& client;
+  RecordingHelper& helper;
+};
 
-void ScenarioDmxIn(HostContext& host) {
-  Checks& checks = host.checks;
-  PollingSettings(host);
-  IDispatch* driver = host.Create();
-  if (!checks.Expect(driver != nullptr, "created by ProgID")) return;
-  const DriverClient client(driver);
-  RecordingHelper helper;
-  client.Boolean(L"Init", {Text(kTitle), Text(kFile), Dispatch(&helper)});
-  checks.Equal(client.Boolean(L"Enable"), 1, "Enable starts polling");
-  checks.Expect(Polls(host, 3), "the poll timer ticks on the hidden window");
-  checks.Expect(helper.reports.empty(), "an unchanged input reports nothing",
-                Show(helper.reports));
-  const auto traces = host.traces.Take();
+void EachTickTracesAndReportsNothingUnchanged(const DmxInCase& c) {
+  Checks& checks = c.host.checks;
+  checks.Expect(Polls(c.host, 3), "the poll timer ticks on the hidden window");
+  checks.Expect(c.helper.reports.empty(), "an unchanged input reports nothing",
+                Show(c.helper.reports));
+  const auto traces = c.host.traces.Take();
   checks.Expect(Contains(traces, "[Quorvix] Checking DMX-In...") &&
                     Contains(traces,
                              "[Quorvix] Serial buffer empty, requesting "
                              "channels...") &&
                     Contains(traces, "[Quorvix] Channels received"),
                 "each tick writes its three trace lines");
+}
 
+void EachChangeIsReportedOnce(const DmxInCase& c) {
   for (int step = 1; step <= 20; ++step) {
     const int channel = 1 + (step * 7) % 16;
     const int value = (step * 37) % 256;
-    helper.reports.clear();
-    host.SimCommand("in " + std::to_string(channel) + " " +
-                    std::to_string(value));
-    host.PumpUntil([&] { return !helper.reports.empty(); });
-    Polls(host, 2);  // nothing more may follow
-    const bool one = helper.reports.size() == 1 &&
-                     helper.reports[0].channel == channel &&
-                     helper.reports[0].value == value &&
-                     helper.reports[0].channel_type == VT_I4 &&
-                     helper.reports[0].value_type == VT_UI1;
-    if (!checks.Expect(one,
-                       "input " + std::to_string(channel) + " = " +
-                           std::to_string(value) + " is reported once",
-                       Show(helper.reports))) {
-      break;
+    c.helper.reports.clear();
+    c.host.SimCommand("in " + std::to_string(channel) + " " +
+                      std::to_string(value));
+    c.host.PumpUntil([&] { return !c.helper.reports.empty(); });
+    Polls(c.host, 2);  // nothing more may follow
+    const auto& reports = c.helper.reports;
+    const bool one = reports.size() == 1 && reports[0].channel == channel &&
+                     reports[0].value == value &&
+                     reports[0].channel_type == VT_I4 &&
+                     reports[0].value_type == VT_UI1;
+    if (!c.host.checks.Expect(one,
+                              "input " + std::to_string(channel) + " = " +
+                                  std::to_string(value) + " is reported once",
+                              Show(reports))) {
+      return;
     }
   }
+}
 
-  // Changes made while disabled are reported at the next Enable, in
-  // ascending channel order.
-  client.Boolean(L"Disable");
-  host.SimCommand("in 9 1");
-  host.SimCommand("in 2 1");
-  host.SimCommand("in 4 1");
-  helper.reports.clear();
-  client.Boolean(L"Enable");
-  host.PumpUntil([&] { return helper.reports.size() >= 3; });
-  checks.Equal(Show(helper.reports), std::string("2=1 4=1 9=1 "),
-               "changes while disabled come in ascending order");
+// Changes made while disabled are reported at the next Enable, in
+// ascending channel order.
+void ChangesWhileDisabledComeInOrder(const DmxInCase& c) {
+  c.client.Boolean(L"Disable");
+  c.host.SimCommand("in 9 1");
+  c.host.SimCommand("in 2 1");
+  c.host.SimCommand("in 4 1");
+  c.helper.reports.clear();
+  c.client.Boolean(L"Enable");
+  c.host.PumpUntil([&] { return c.helper.reports.size() >= 3; });
+  c.host.checks.Equal(Show(c.helper.reports), std::string("2=1 4=1 9=1 "),
+                      "changes while disabled come in ascending order");
+}
 
-  // A failing host method: traced, and reported again at the next tick.
-  helper.mode = RecordingHelper::Mode::kFail;
-  helper.reports.clear();
-  host.traces.Take();
-  host.SimCommand("in 5 99");
-  host.PumpUntil([&] { return helper.reports.size() >= 2; });
-  checks.Expect(helper.reports.size() >= 2 && helper.reports[0].channel == 5 &&
-                    helper.reports[1].channel == 5,
-                "a failed report is tried again at the next tick",
-                Show(helper.reports));
+// Traced, and reported again at the next tick.
+void FailingHostMethodIsRetried(const DmxInCase& c) {
+  Checks& checks = c.host.checks;
+  c.helper.mode = RecordingHelper::Mode::kFail;
+  c.helper.reports.clear();
+  c.host.traces.Take();
+  c.host.SimCommand("in 5 99");
+  c.host.PumpUntil([&] { return c.helper.reports.size() >= 2; });
+  const auto& reports = c.helper.reports;
+  checks.Expect(
+      reports.size() >= 2 && reports[0].channel == 5 && reports[1].channel == 5,
+      "a failed report is tried again at the next tick", Show(reports));
   bool traced = false;
-  for (const std::string& line : host.traces.Take()) {
+  for (const std::string& line : c.host.traces.Take()) {
     traced |= line.rfind(
                   "[Quorvix] Trova_DMXIn_SetChannel failed for "
                   "channel 5: ",
@@ -109,37 +117,64 @@ void ScenarioDmxIn(HostContext& host) {
               line.find("the host refused it") != std::string::npos;
   }
   checks.Expect(traced, "the failure is traced with its description");
+}
 
-  // A helper without the method: the change is taken, never reported.
-  helper.mode = RecordingHelper::Mode::kNoSuchMethod;
-  Polls(host, 2);
-  helper.mode = RecordingHelper::Mode::kAnswer;
-  helper.reports.clear();
-  Polls(host, 3);
-  checks.Expect(helper.reports.empty(),
-                "a change passed to a helper without the method is not "
-                "reported again",
-                Show(helper.reports));
+// The change is taken, never reported.
+void HelperWithoutTheMethodIsNotAskedAgain(const DmxInCase& c) {
+  c.helper.mode = RecordingHelper::Mode::kNoSuchMethod;
+  Polls(c.host, 2);
+  c.helper.mode = RecordingHelper::Mode::kAnswer;
+  c.helper.reports.clear();
+  Polls(c.host, 3);
+  c.host.checks.Expect(c.helper.reports.empty(),
+                       "a change passed to a helper without the method is not "
+                       "reported again",
+                       Show(c.helper.reports));
+}
 
-  // SetChannel inside a report.
-  helper.during_call = [&](const Report& report) {
-    client.Boolean(L"SetChannel",
-                   {Long(100 + report.channel), Long(report.value)});
+void SetChannelInsideAReportReachesTheLine(const DmxInCase& c) {
+  c.helper.during_call = [&](const Report& report) {
+    c.client.Boolean(L"SetChannel",
+                     {Long(100 + report.channel), Long(report.value)});
   };
-  host.SimCommand("in 6 66");
-  host.PumpUntil([&] { return !helper.reports.empty(); });
-  host.PumpUntil([&] { return Contains(host.SimEvents("frame"), "106 66"); });
-  checks.Expect(Contains(host.SimEvents("frame"), "106 66"),
-                "a SetChannel made inside a report reaches the line");
-  helper.during_call = nullptr;
+  c.host.SimCommand("in 6 66");
+  c.host.PumpUntil([&] { return !c.helper.reports.empty(); });
+  c.host.PumpUntil(
+      [&] { return Contains(c.host.SimEvents("frame"), "106 66"); });
+  c.host.checks.Expect(Contains(c.host.SimEvents("frame"), "106 66"),
+                       "a SetChannel made inside a report reaches the line");
+  c.helper.during_call = nullptr;
+}
 
-  client.Boolean(L"Disable");
-  const std::size_t requests = host.SimEvents("dmxin-request").size();
-  host.Pump(200);
-  checks.Equal(host.SimEvents("dmxin-request").size(), requests,
-               "Disable stops polling");
+void DisableStopsPolling(const DmxInCase& c) {
+  c.client.Boolean(L"Disable");
+  const std::size_t requests = c.host.SimEvents("dmxin-request").size();
+  c.host.Pump(200);
+  c.host.checks.Equal(c.host.SimEvents("dmxin-request").size(), requests,
+                      "Disable stops polling");
+}
+
+}  // namespace
+
+void ScenarioDmxIn(HostContext& host) {
+  PollingSettings(host);
+  RecordingHelper helper;
+  const auto driver = ComRef<IDispatch>::Adopt(host.Create());
+  if (!host.checks.Expect(driver.get() != nullptr, "created by ProgID")) {
+    return;
+  }
+  const DriverClient client(driver.get());
+  client.Boolean(L"Init", {Text(kTitle), Text(kFile), Dispatch(&helper)});
+  host.checks.Equal(client.Boolean(L"Enable"), 1, "Enable starts polling");
+  const DmxInCase c{host, client, helper};
+  EachTickTracesAndReportsNothingUnchanged(c);
+  EachChangeIsReportedOnce(c);
+  ChangesWhileDisabledComeInOrder(c);
+  FailingHostMethodIsRetried(c);
+  HelperWithoutTheMethodIsNotAskedAgain(c);
+  SetChannelInsideAReportReachesTheLine(c);
+  DisableStopsPolling(c);
   client.Boolean(L"Term");
-  driver->Release();
 }
 
 void ScenarioScriptHelper(HostContext& host) {
@@ -162,9 +197,9 @@ void ScenarioScriptHelper(HostContext& host) {
   }
   PollingSettings(host);
   host.SimCommand("in 3 0");
-  IDispatch* driver = host.Create();
-  if (!checks.Expect(driver != nullptr, "created by ProgID")) return;
-  const DriverClient client(driver);
+  const auto driver = ComRef<IDispatch>::Adopt(host.Create());
+  if (!checks.Expect(driver.get() != nullptr, "created by ProgID")) return;
+  const DriverClient client(driver.get());
   client.Boolean(L"Init",
                  {Text(kTitle), Text(kFile), Dispatch(script.object())});
   checks.Equal(client.Boolean(L"Enable"), 1, "Enable starts polling");
@@ -189,5 +224,4 @@ void ScenarioScriptHelper(HostContext& host) {
                 "the script class gets each change as Long and Byte", detail);
   client.Boolean(L"Disable");
   client.Boolean(L"Term");
-  driver->Release();
 }

@@ -7,8 +7,11 @@
 
 #include "driver_client.h"
 #include "expected_texts.h"
+#include "platform/win32/com_ref.h"
 #include "recording_helper.h"
 #include "scenario_tools.h"
+
+using quorvix::win32::ComRef;
 
 void UseSimulator(HostContext& host, const wchar_t* line_settings) {
   ClearSettings();
@@ -46,14 +49,10 @@ std::string Received(HostContext& host) {
   return bytes;
 }
 
-}  // namespace
-
-void ScenarioLink(HostContext& host) {
-  UseSimulator(host, L"38400,n,8,1");
-  IDispatch* driver = host.Create();
-  if (!host.checks.Expect(driver != nullptr, "created by ProgID")) return;
-  const DriverClient client(driver);
-  RecordingHelper helper;
+// Init keeps the helper; Enable runs the handshake and traces its receive
+// handler.
+void EnableHandshakesOnce(HostContext& host, const DriverClient& client,
+                          RecordingHelper& helper) {
   host.checks.Equal(
       client.Boolean(L"Init", {Text(kTitle), Text(kFile), Dispatch(&helper)}),
       0, "Init returns False");
@@ -73,8 +72,11 @@ void ScenarioLink(HostContext& host) {
       "Enable traces the handshake's receive handler");
   host.checks.Equal(host.SimEvents("handshake").size(), std::size_t{1},
                     "the simulator saw one handshake");
+}
 
-  // Trace lines are raw bytes cut at the frame's first zero byte.
+// Trace lines are raw bytes cut at the frame's first zero byte.
+void SetChannelTraceEndsAtTheZeroByte(HostContext& host,
+                                      const DriverClient& client) {
   client.Boolean(L"SetChannel", {Long(258), Long(199)});
   const auto lines = host.traces.Take();
   host.checks.Expect(
@@ -82,8 +84,13 @@ void ScenarioLink(HostContext& host) {
                "[Quorvix] SetChannel: Sending channel 258 @ 199: "
                "\xFF\x01\x01\x01\xC7"),
       "the SetChannel trace line carries the frame up to its zero byte");
+}
 
-  std::string expected = std::string("c?") + Frame(258, 199);
+// `expected`: what the line carried before, `frames_before` frames among
+// it.
+void EveryFrameArrivesByteForByte(HostContext& host, const DriverClient& client,
+                                  std::string expected,
+                                  std::size_t frames_before) {
   std::mt19937 random(4711);
   std::uniform_int_distribution<long> channel(1, 512);
   std::uniform_int_distribution<long> value(0, 255);
@@ -108,130 +115,179 @@ void ScenarioLink(HostContext& host) {
           (received == expected.substr(0, received.size()) ? "a prefix"
                                                            : "different"));
   host.checks.Equal(host.SimEvents("frame").size(),
-                    static_cast<std::size_t>(kFrames + 2),
+                    frames_before + static_cast<std::size_t>(kFrames + 1),
                     "the simulator counted every frame");
+}
+
+void DisableAndTermLetGo(HostContext& host, const DriverClient& client,
+                         const RecordingHelper& helper) {
   host.checks.Equal(client.Boolean(L"Disable"), 1, "Disable returns True");
   host.checks.Equal(client.Boolean(L"SetChannel", {Long(1), Long(1)}), 0,
                     "SetChannel after Disable returns False");
   host.checks.Equal(client.Boolean(L"Term"), 0, "Term returns False");
   host.checks.Equal(helper.references(), 1L, "Term lets go of the helper");
   host.checks.Expect(host.boxes.Take().empty(), "no message box at 38400 baud");
-  driver->Release();
 }
 
-void ScenarioBoxes(HostContext& host) {
-  IDispatch* driver = host.Create();
-  if (!host.checks.Expect(driver != nullptr, "created by ProgID")) return;
-  const DriverClient client(driver);
-  const auto init = [&] {
-    return client.Boolean(L"Init", {Text(kTitle), Text(kFile), Empty()});
-  };
+// The driver with no helper, Init run again for each case.
+struct BoxesCase {
+  HostContext& host;
+  const DriverClient& client;
 
-  // M1: a port that does not exist.
-  UseSimulator(host, L"38400,n,8,1");
+  void Init() const {
+    client.Boolean(L"Init", {Text(kTitle), Text(kFile), Empty()});
+  }
+};
+
+void MissingPortShowsM1(const BoxesCase& c) {
+  UseSimulator(c.host, L"38400,n,8,1");
   SetSetting(L"ComPort", L"200");
-  init();
-  host.checks.Equal(client.Boolean(L"Enable"), 0,
-                    "Enable on a missing port returns False");
-  auto boxes = BoxesSeen(host, 1);
-  host.checks.Expect(
+  c.Init();
+  c.host.checks.Equal(c.client.Boolean(L"Enable"), 0,
+                      "Enable on a missing port returns False");
+  const auto boxes = BoxesSeen(c.host, 1);
+  c.host.checks.Expect(
       boxes.size() == 1 && boxes[0].text == kM1 && boxes[0].icon == L"error",
       "a missing port shows M1 with the error icon");
-  host.checks.Equal(host.SimEvents("handshake").size(), std::size_t{0},
-                    "no handshake without a port");
+  c.host.checks.Equal(c.host.SimEvents("handshake").size(), std::size_t{0},
+                      "no handshake without a port");
+}
 
-  // M1: a port the system refuses, as it refuses one that another program
-  // holds. (Wine does not refuse a second open of a serial device, so run.sh
-  // maps this port to a folder, which Windows cannot open as a file: access
-  // denied, the error of a port in use.)
-  UseSimulator(host, L"38400,n,8,1");
-  SetSetting(L"ComPort", host.refused_port.c_str());
-  init();
-  host.checks.Equal(client.Boolean(L"Enable"), 0,
-                    "Enable on a refused port returns False");
-  boxes = BoxesSeen(host, 1);
-  host.checks.Expect(boxes.size() == 1 && boxes[0].text == kM1,
-                     "a refused port shows M1");
-  UseSimulator(host, L"38400,n,8,1");
-  init();
+// A port the system refuses, as it refuses one that another program holds.
+// (Wine does not refuse a second open of a serial device, so run.sh maps
+// this port to a folder, which Windows cannot open as a file: access denied,
+// the error of a port in use.)
+void RefusedPortShowsM1(const BoxesCase& c) {
+  UseSimulator(c.host, L"38400,n,8,1");
+  SetSetting(L"ComPort", c.host.refused_port.c_str());
+  c.Init();
+  c.host.checks.Equal(c.client.Boolean(L"Enable"), 0,
+                      "Enable on a refused port returns False");
+  const auto boxes = BoxesSeen(c.host, 1);
+  c.host.checks.Expect(boxes.size() == 1 && boxes[0].text == kM1,
+                       "a refused port shows M1");
+}
 
-  // M2: a transmitter that stays silent; the port stays open.
-  host.checks.Expect(host.SimCommand("silent on"), "simulator silent");
-  host.checks.Equal(client.Boolean(L"Enable"), 0,
-                    "Enable with a silent transmitter returns False");
-  boxes = BoxesSeen(host, 1);
-  host.checks.Expect(
+// A transmitter that stays silent; the port stays open.
+void SilentTransmitterShowsM2(const BoxesCase& c) {
+  UseSimulator(c.host, L"38400,n,8,1");
+  c.Init();
+  c.host.checks.Expect(c.host.SimCommand("silent on"), "simulator silent");
+  c.host.checks.Equal(c.client.Boolean(L"Enable"), 0,
+                      "Enable with a silent transmitter returns False");
+  const auto boxes = BoxesSeen(c.host, 1);
+  c.host.checks.Expect(
       boxes.size() == 1 && boxes[0].text == kM2 && boxes[0].icon == L"error",
       "a silent transmitter shows M2 with the error icon");
-  host.checks.Expect(host.SimCommand("silent off"), "simulator answers again");
-  host.checks.Equal(client.Boolean(L"Enable"), 1,
-                    "Enable again on the open port returns True");
-  host.checks.Expect(BoxesSeen(host, 0).empty(),
-                     "the second Enable shows no box (no reopening)");
+  c.host.checks.Expect(c.host.SimCommand("silent off"),
+                       "simulator answers again");
+  c.host.checks.Equal(c.client.Boolean(L"Enable"), 1,
+                      "Enable again on the open port returns True");
+  c.host.checks.Expect(BoxesSeen(c.host, 0).empty(),
+                       "the second Enable shows no box (no reopening)");
+}
 
-  // M2: "G" followed by a carriage return is not the answer.
-  host.checks.Expect(host.SimCommand("reply-handshake G\\r"),
-                     "simulator answers G CR");
-  host.checks.Equal(client.Boolean(L"Enable"), 0,
-                    "Enable with the answer G CR returns False");
-  boxes = BoxesSeen(host, 1);
-  host.checks.Expect(boxes.size() == 1 && boxes[0].text == kM2,
-                     "the answer G CR shows M2");
-  // A long reply reaches the trace whole (Wine's debug channel would cut it).
+// "G" followed by a carriage return is not the answer; a long reply reaches
+// the trace whole (Wine's debug channel would cut it).
+void WrongAnswersShowM2(const BoxesCase& c) {
+  c.host.checks.Expect(c.host.SimCommand("reply-handshake G\\r"),
+                       "simulator answers G CR");
+  c.host.checks.Equal(c.client.Boolean(L"Enable"), 0,
+                      "Enable with the answer G CR returns False");
+  const auto boxes = BoxesSeen(c.host, 1);
+  c.host.checks.Expect(boxes.size() == 1 && boxes[0].text == kM2,
+                       "the answer G CR shows M2");
   const std::string long_reply(1500, 'x');
-  host.traces.Take();
-  host.SimCommand("reply-handshake " + long_reply);
-  host.checks.Equal(client.Boolean(L"Enable"), 0,
-                    "Enable with a long answer returns False");
-  BoxesSeen(host, 1);
-  host.checks.Expect(
-      Contains(host.traces.Take(),
+  c.host.traces.Take();
+  c.host.SimCommand("reply-handshake " + long_reply);
+  c.host.checks.Equal(c.client.Boolean(L"Enable"), 0,
+                      "Enable with a long answer returns False");
+  BoxesSeen(c.host, 1);
+  c.host.checks.Expect(
+      Contains(c.host.traces.Take(),
                "[Quorvix] OnComm: LastRecv is now " + long_reply),
       "a 1500-byte LastRecv is traced whole");
+  c.host.SimCommand("reply-handshake default");
+}
 
-  // A transmitter that never stops talking cannot hold Enable.
-  host.SimCommand("reply-handshake default");
-  host.checks.Expect(host.SimCommand("flood on"), "simulator floods");
-  host.checks.Equal(client.Boolean(L"Enable"), 0,
-                    "Enable during a flood ends, with False");
-  boxes = BoxesSeen(host, 1);
-  host.checks.Expect(boxes.size() == 1 && boxes[0].text == kM2,
-                     "a flood shows M2");
-  host.SimCommand("flood off");
-  client.Boolean(L"Disable");
+// A transmitter that never stops talking cannot hold Enable.
+void FloodShowsM2(const BoxesCase& c) {
+  c.host.checks.Expect(c.host.SimCommand("flood on"), "simulator floods");
+  c.host.checks.Equal(c.client.Boolean(L"Enable"), 0,
+                      "Enable during a flood ends, with False");
+  const auto boxes = BoxesSeen(c.host, 1);
+  c.host.checks.Expect(boxes.size() == 1 && boxes[0].text == kM2,
+                       "a flood shows M2");
+  c.host.SimCommand("flood off");
+  c.client.Boolean(L"Disable");
+}
 
-  // M4: a line below 38400 baud, and Enable still succeeds.
-  UseSimulator(host, L"19200,n,8,1");
-  init();
-  host.checks.Equal(client.Boolean(L"Enable"), 1,
-                    "Enable at 19200 baud returns True");
-  boxes = BoxesSeen(host, 1);
-  host.checks.Expect(boxes.size() == 1 && boxes[0].text == kM4 &&
-                         boxes[0].icon == L"information",
-                     "19200 baud shows M4 with the information icon",
-                     boxes.empty() ? "no box" : Utf8(boxes[0].text));
+// A line below 38400 baud, and Enable still succeeds.
+void SlowLineShowsM4(const BoxesCase& c) {
+  UseSimulator(c.host, L"19200,n,8,1");
+  c.Init();
+  c.host.checks.Equal(c.client.Boolean(L"Enable"), 1,
+                      "Enable at 19200 baud returns True");
+  const auto boxes = BoxesSeen(c.host, 1);
+  c.host.checks.Expect(boxes.size() == 1 && boxes[0].text == kM4 &&
+                           boxes[0].icon == L"information",
+                       "19200 baud shows M4 with the information icon",
+                       boxes.empty() ? "no box" : Utf8(boxes[0].text));
+}
 
-  // A device that vanishes: noticed once, later writes fail with 8020.
-  host.traces.Take();
-  host.checks.Expect(host.SimCommand("vanish"), "the device vanishes");
+// Noticed once, later writes fail with 8020.
+void VanishedDeviceIsNoticedOnce(const BoxesCase& c) {
+  c.host.traces.Take();
+  c.host.checks.Expect(c.host.SimCommand("vanish"), "the device vanishes");
   std::size_t noticed = 0;
   const auto count_notices = [&] {
-    for (const std::string& line : host.traces.Take()) {
+    for (const std::string& line : c.host.traces.Take()) {
       noticed += line.find(": device vanished (") != std::string::npos;
     }
     return noticed > 0;
   };
-  host.PumpUntil(count_notices);
-  host.Pump(200);  // a second notice would come now
+  c.host.PumpUntil(count_notices);
+  c.host.Pump(200);  // a second notice would come now
   count_notices();
-  host.checks.Equal(noticed, std::size_t{1}, "the failure is traced once");
-  const CallResult vanished = client.Call(L"SetChannel", {Long(1), Long(1)});
-  host.checks.Expect(
+  c.host.checks.Equal(noticed, std::size_t{1}, "the failure is traced once");
+  const CallResult vanished = c.client.Call(L"SetChannel", {Long(1), Long(1)});
+  c.host.checks.Expect(
       vanished.result == DISP_E_EXCEPTION &&
           vanished.exception.scode == MAKE_HRESULT(1, FACILITY_CONTROL, 8020),
       "SetChannel on a vanished device is error 8020", vanished.Description());
+}
 
+}  // namespace
+
+void ScenarioLink(HostContext& host) {
+  UseSimulator(host, L"38400,n,8,1");
+  RecordingHelper helper;
+  const auto driver = ComRef<IDispatch>::Adopt(host.Create());
+  if (!host.checks.Expect(driver.get() != nullptr, "created by ProgID")) {
+    return;
+  }
+  const DriverClient client(driver.get());
+  EnableHandshakesOnce(host, client, helper);
+  SetChannelTraceEndsAtTheZeroByte(host, client);
+  EveryFrameArrivesByteForByte(host, client,
+                               std::string("c?") + Frame(258, 199), 1);
+  DisableAndTermLetGo(host, client, helper);
+}
+
+void ScenarioBoxes(HostContext& host) {
+  const auto driver = ComRef<IDispatch>::Adopt(host.Create());
+  if (!host.checks.Expect(driver.get() != nullptr, "created by ProgID")) {
+    return;
+  }
+  const DriverClient client(driver.get());
+  const BoxesCase c{host, client};
+  MissingPortShowsM1(c);
+  RefusedPortShowsM1(c);
+  SilentTransmitterShowsM2(c);
+  WrongAnswersShowM2(c);
+  FloodShowsM2(c);
+  SlowLineShowsM4(c);
+  VanishedDeviceIsNoticedOnce(c);
   client.Boolean(L"Disable");
   client.Boolean(L"Term");
-  driver->Release();
 }

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+using quorvix::win32::ComRef;
+
 namespace {
 
 // {B54F3741-5B07-11cf-A4B0-00AA004A55E8}
@@ -71,15 +73,14 @@ HRESULT GetProperty(IDispatch* object, const wchar_t* name, VARIANT* value) {
   HRESULT result =
       object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
   if (result == E_NOTIMPL) {
-    IDispatchEx* extended = nullptr;
+    ComRef<IDispatchEx> extended;
     if (FAILED(object->QueryInterface(__uuidof(IDispatchEx),
-                                      reinterpret_cast<void**>(&extended)))) {
+                                      extended.PutVoid()))) {
       return result;
     }
     BSTR bstr_name = SysAllocString(name);
     result = extended->GetDispID(bstr_name, fdexNameCaseInsensitive, &id);
     SysFreeString(bstr_name);
-    extended->Release();
   }
   if (FAILED(result)) return result;
   DISPPARAMS none{};
@@ -91,17 +92,15 @@ HRESULT GetProperty(IDispatch* object, const wchar_t* name, VARIANT* value) {
 
 ScriptHelper::ScriptHelper(const wchar_t* script, const wchar_t* variable) {
   HRESULT result = CoCreateInstance(kVBScript, nullptr, CLSCTX_INPROC_SERVER,
-                                    __uuidof(IActiveScript),
-                                    reinterpret_cast<void**>(&engine_));
+                                    __uuidof(IActiveScript), engine_.PutVoid());
   if (FAILED(result)) {
     error_ = L"no VBScript engine";
     return;
   }
-  site_ = new Site;
-  engine_->SetScriptSite(site_);
-  IActiveScriptParse* parse = nullptr;
-  engine_->QueryInterface(__uuidof(IActiveScriptParse),
-                          reinterpret_cast<void**>(&parse));
+  site_ = ComRef<IActiveScriptSite>::Adopt(new Site);
+  engine_->SetScriptSite(site_.get());
+  ComRef<IActiveScriptParse> parse;
+  engine_->QueryInterface(__uuidof(IActiveScriptParse), parse.PutVoid());
   if (!parse) {
     error_ = L"no IActiveScriptParse";
     return;
@@ -109,38 +108,31 @@ ScriptHelper::ScriptHelper(const wchar_t* script, const wchar_t* variable) {
   parse->InitNew();
   result = parse->ParseScriptText(script, nullptr, nullptr, nullptr, 0, 0, 0,
                                   nullptr, nullptr);
-  parse->Release();
   engine_->SetScriptState(SCRIPTSTATE_CONNECTED);
   if (FAILED(result)) {
     error_ = L"the script does not run";
     return;
   }
-  IDispatch* globals = nullptr;
-  engine_->GetScriptDispatch(nullptr, &globals);
+  ComRef<IDispatch> globals;
+  engine_->GetScriptDispatch(nullptr, globals.Put());
   if (!globals) {
     error_ = L"no script dispatch";
     return;
   }
   VARIANT value;
   VariantInit(&value);
-  if (SUCCEEDED(GetProperty(globals, variable, &value)) &&
+  if (SUCCEEDED(GetProperty(globals.get(), variable, &value)) &&
       V_VT(&value) == VT_DISPATCH) {
-    object_ = V_DISPATCH(&value);
-    object_->AddRef();
+    object_ = ComRef<IDispatch>::Share(V_DISPATCH(&value));
   } else {
     error_ = L"the script made no object";
   }
   VariantClear(&value);
-  globals->Release();
 }
 
 ScriptHelper::~ScriptHelper() {
-  if (object_) object_->Release();
-  if (engine_) {
-    engine_->Close();
-    engine_->Release();
-  }
-  if (site_) site_->Release();
+  object_.Reset();
+  if (engine_) engine_->Close();
 }
 
 std::wstring ScriptHelper::Property(const wchar_t* name) const {
@@ -148,7 +140,7 @@ std::wstring ScriptHelper::Property(const wchar_t* name) const {
   VARIANT value;
   VariantInit(&value);
   std::wstring text;
-  if (SUCCEEDED(GetProperty(object_, name, &value)) &&
+  if (SUCCEEDED(GetProperty(object_.get(), name, &value)) &&
       SUCCEEDED(VariantChangeType(&value, &value, 0, VT_BSTR)) &&
       V_BSTR(&value)) {
     text = V_BSTR(&value);

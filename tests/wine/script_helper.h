@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "platform/win32/com_ref.h"
+
 class ScriptHelper {
  public:
   // Runs `script`, which must leave the object in the global variable
@@ -17,14 +19,15 @@ class ScriptHelper {
   ScriptHelper(const ScriptHelper&) = delete;
   ScriptHelper& operator=(const ScriptHelper&) = delete;
 
-  IDispatch* object() const { return object_; }
+  IDispatch* object() const { return object_.get(); }
   // A property of the object, converted to text.
   std::wstring Property(const wchar_t* name) const;
   const std::wstring& error() const { return error_; }
 
  private:
-  IActiveScript* engine_ = nullptr;
-  IActiveScriptSite* site_ = nullptr;
-  IDispatch* object_ = nullptr;
+  // Released in this order: the object, the engine, then its site.
+  quorvix::win32::ComRef<IActiveScriptSite> site_;
+  quorvix::win32::ComRef<IActiveScript> engine_;
+  quorvix::win32::ComRef<IDispatch> object_;
   std::wstring error_;
 };
