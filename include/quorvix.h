@@ -33,7 +33,9 @@
  * MAKE_HRESULT(1, FACILITY_CONTROL, n)):
  *    5  invalid argument (value outside 0 to 255, NULL argument, wrong thread)
  *    6  overflow
+ *    7  out of memory
  *   13  type mismatch (a stored setting that does not convert)
+ *   51  internal error (anything else that went wrong inside the call)
  *   75  the settings store cannot be read or written
  *  380  invalid property value (a port number, line settings text or timer
  *       interval that its component rejects)
