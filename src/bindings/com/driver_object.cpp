@@ -80,6 +80,16 @@ Failure MissingPointer(const char* what) {
                                          " is a null pointer");
 }
 
+// The type information of _clsOutputDriver from the DLL's own type library.
+HRESULT LoadTypeInfo(ITypeInfo** info) {
+  win32::ComRef<ITypeLib> library;
+  const std::wstring path = server::ModulePath();
+  const HRESULT loaded =
+      LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Put());
+  if (FAILED(loaded)) return loaded;
+  return library->GetTypeInfoOfGuid(IID__clsOutputDriver, info);
+}
+
 }  // namespace
 
 // One late-bound call: its arguments by position and where its outcome goes.
@@ -166,22 +176,10 @@ HRESULT STDMETHODCALLTYPE DriverObject::GetTypeInfo(UINT index, LCID,
   *info = nullptr;
   if (index != 0) return DISP_E_BADINDEX;
   // Only the owner thread fills and reads the cache; others load their own.
-  const bool cached = OnOwnerThread();
-  if (!cached || !type_info_) {
-    win32::ComRef<ITypeLib> library;
-    const std::wstring path = server::ModulePath();
-    const HRESULT loaded =
-        LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Put());
+  if (!OnOwnerThread()) return LoadTypeInfo(info);
+  if (!type_info_) {
+    const HRESULT loaded = LoadTypeInfo(type_info_.Put());
     if (FAILED(loaded)) return loaded;
-    win32::ComRef<ITypeInfo> found;
-    const HRESULT result =
-        library->GetTypeInfoOfGuid(IID__clsOutputDriver, found.Put());
-    if (FAILED(result)) return result;
-    if (!cached) {
-      *info = found.Detach();
-      return S_OK;
-    }
-    type_info_ = std::move(found);
   }
   *info = win32::ComRef<ITypeInfo>::Share(type_info_.get()).Detach();
   return S_OK;
