@@ -28,8 +28,10 @@ GtkWidget* Button(const ControlSpec& spec) {
 }
 
 GtkWidget* CheckButton(const ControlSpec& spec) {
-  return gtk_check_button_new_with_mnemonic(
-      MnemonicCaption(spec.caption).c_str());
+  GtkWidget* const box =
+      gtk_check_button_new_with_mnemonic(MnemonicCaption(spec.caption).c_str());
+  gtk_widget_set_receives_default(box, FALSE);
+  return box;
 }
 
 GtkWidget* Entry(const ControlSpec& spec) {
@@ -64,6 +66,8 @@ GtkWidget* Arrow(const char* icon, const char* name, GtkStyleProvider* style) {
   GtkWidget* const button =
       gtk_button_new_from_icon_name(icon, GTK_ICON_SIZE_MENU);
   gtk_widget_set_name(button, name);
+  // Enter on the arrows presses the dialog's default button.
+  gtk_widget_set_receives_default(button, FALSE);
   gtk_style_context_add_provider(gtk_widget_get_style_context(button), style,
                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
   return button;
@@ -124,10 +128,7 @@ ControlWidgets CreateControlWidgets(const ControlSpec& spec,
                                     GtkStyleProvider* arrow_style) {
   ControlWidgets widgets = Create(spec, arrow_style);
   const std::string name(spec.name);
-  gtk_widget_set_name(widgets.placed, name.c_str());
-  if (widgets.shown != widgets.placed) {
-    gtk_widget_set_name(widgets.shown, name.c_str());
-  }
+  gtk_widget_set_name(widgets.shown, name.c_str());
   // Labels, frames and the line take the size of their text or cell.
   const bool sized = spec.kind != ControlKind::kLabel &&
                      spec.kind != ControlKind::kFrame &&

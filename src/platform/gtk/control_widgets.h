@@ -17,9 +17,9 @@ struct ControlWidgets {
   GtkWidget* down = nullptr;
 };
 
-// Each widget is named after its control (the arrows "up" and "down"), and
-// asks for at least its size in the table at 96 DPI; the fonts may grow it.
-// `arrow_style` makes the arrows small.
+// The widget that shows a control is named after it (the arrows "up" and
+// "down"), and the placed one asks for at least its size in the table at
+// 96 DPI; the fonts may grow it. `arrow_style` makes the arrows small.
 ControlWidgets CreateControlWidgets(const ControlSpec& spec,
                                     GtkStyleProvider* arrow_style);
 

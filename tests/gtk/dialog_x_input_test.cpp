@@ -1,0 +1,155 @@
+// The dialog under real input through the X server (xdotool, after giving
+// the dialog the X focus): Tab order, letters refused in a number field,
+// Enter and Alt+S in txtSend, Alt+T, Escape, and mouse clicks on the check
+// box and on an arrow.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+
+#include "gtk_host_fixture.h"
+
+namespace quorvix::test {
+namespace {
+
+constexpr char kTitle[] = "GtkHost";
+constexpr char kFile[] = "libquorvix.so";
+constexpr int kPort = 5;
+
+constexpr std::array<const char*, 13> kTabOrder{
+    "cmbCOM",           "cmbBaud",          "chkDMXInActive",
+    "txtDMXInChannels", "txtDMXInInterval", "cmdSend",
+    "txtRecv",          "txtSend",          "cmdCheckConnection",
+    "cmdShowSetup",     "cmdShowInfo",      "udDMXInChannels",
+    "udDMXInInterval"};
+
+bool Keys(const std::string& keys) { return XDoTool("key --delay 40 " + keys); }
+
+class GtkDialogXInput : public GtkHostFixture {
+ protected:
+  // A real mouse click in the middle of `widget`.
+  bool Click(GtkWindow* dialog, GtkWidget* widget) {
+    gint x = 0;
+    gint y = 0;
+    gtk_widget_translate_coordinates(
+        widget, GTK_WIDGET(dialog), gtk_widget_get_allocated_width(widget) / 2,
+        gtk_widget_get_allocated_height(widget) / 2, &x, &y);
+    return XDoTool("mousemove --window " + XWindowId(dialog) + " " +
+                   std::to_string(x) + " " + std::to_string(y) + " click 1");
+  }
+
+  void CheckTabKeys(GtkWindow* dialog) {
+    std::string order;
+    for (std::size_t i = 1; i <= kTabOrder.size(); ++i) {
+      const std::string expected = kTabOrder[i % kTabOrder.size()];
+      ASSERT_TRUE(Keys("Tab"));
+      EXPECT_TRUE(PumpUntil([&] { return FocusedName(dialog) == expected; }))
+          << "Tab " << i << " should reach " << expected << "; so far" << order;
+      order += " " + FocusedName(dialog);
+    }
+    ASSERT_TRUE(Keys("shift+Tab"));
+    EXPECT_TRUE(PumpUntil([&] {
+      return FocusedName(dialog) == "udDMXInInterval";
+    })) << "Shift+Tab goes back";
+  }
+
+  void CheckNumberKeys(GtkWindow* dialog) {
+    GtkWidget* const channels =
+        FindWidget(GTK_WIDGET(dialog), "txtDMXInChannels");
+    gtk_widget_grab_focus(channels);
+    ASSERT_TRUE(XDoTool("type --delay 40 a7b-"));
+    ASSERT_TRUE(Keys("Tab"));
+    ASSERT_TRUE(
+        PumpUntil([&] { return FocusedName(dialog) == "txtDMXInInterval"; }));
+    EXPECT_EQ(EntryText(channels), "7") << "only the digit got through";
+    EXPECT_EQ(LineStatus().dmx_in_channels, 7);
+  }
+
+  void CheckSendKeys(GtkWindow* dialog) {
+    GtkWidget* const send = FindWidget(GTK_WIDGET(dialog), "txtSend");
+    gtk_widget_grab_focus(send);
+    ASSERT_TRUE(XDoTool("type --delay 40 I"));
+    EXPECT_TRUE(PumpUntil([&] { return EntryText(send) == "I"; }))
+        << "I replaces the selected text: \"" << EntryText(send) << "\"";
+    ASSERT_TRUE(Keys("Return"));
+    EXPECT_TRUE(PumpUntil([&] { return SimEvents(kPort, "info").size() == 1; }))
+        << "Enter in txtSend sends I";
+    gint start = -1;
+    gint end = -1;
+    gtk_editable_get_selection_bounds(GTK_EDITABLE(send), &start, &end);
+    EXPECT_TRUE(FocusedName(dialog) == "txtSend" && start == 0 && end == 1)
+        << "the focus stays in txtSend with its text selected";
+    ASSERT_TRUE(Keys("alt+s"));
+    EXPECT_TRUE(PumpUntil([&] { return SimEvents(kPort, "info").size() == 2; }))
+        << "Alt+S sends again";
+    GtkWidget* const recv = FindWidget(GTK_WIDGET(dialog), "txtRecv");
+    EXPECT_TRUE(PumpUntil([&] {
+      return TextViewText(recv).rfind("Quorvix-Sim DMX-Transmitter", 0) == 0;
+    })) << TextViewText(recv);
+  }
+
+  void CheckTestKeyAndEscape(GtkWindow* dialog) {
+    std::vector<SeenBox> seen;
+    ASSERT_TRUE(Keys("alt+t"));
+    EXPECT_TRUE(PumpUntil([&] {
+      for (SeenBox& box : boxes_.Take()) seen.push_back(std::move(box));
+      return !seen.empty();
+    })) << "Alt+T runs the connection test";
+    ASSERT_EQ(seen.size(), 1U);
+    EXPECT_EQ(seen[0].text, kM3);
+    EXPECT_EQ(seen[0].parent, dialog);
+    GtkWidget* const box = FindWidget(GTK_WIDGET(dialog), "chkDMXInActive");
+    ASSERT_TRUE(Click(dialog, box));
+    EXPECT_TRUE(PumpUntil([&] {
+      return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(box)) != 0;
+    })) << "a click checks the box";
+    gtk_widget_grab_focus(FindWidget(GTK_WIDGET(dialog), "txtRecv"));
+    ASSERT_TRUE(Keys("Escape"));
+    GtkWidget* const send = FindWidget(GTK_WIDGET(dialog), "txtSend");
+    gtk_widget_grab_focus(send);
+    ASSERT_TRUE(Keys("Escape"));
+    ASSERT_TRUE(XDoTool("type --delay 40 x"));
+    EXPECT_TRUE(PumpUntil([&] { return EntryText(send) == "x"; }));
+    EXPECT_EQ(LineStatus().dmx_in_active, 0) << "Escape ran the closing steps";
+  }
+
+  void CheckArrowClick(GtkWindow* dialog) {
+    GtkWidget* const interval =
+        FindWidget(GTK_WIDGET(dialog), "txtDMXInInterval");
+    GtkWidget* const up =
+        FindWidget(FindWidget(GTK_WIDGET(dialog), "udDMXInInterval"), "up");
+    ASSERT_TRUE(Click(dialog, up));
+    EXPECT_TRUE(PumpUntil([&] { return EntryText(interval) == "51"; }))
+        << "a click on the upper arrow raises 50 to 51: "
+        << EntryText(interval);
+    EXPECT_EQ(FocusedName(dialog), "udDMXInInterval")
+        << "the click took the focus, as a scroll bar's does";
+  }
+};
+
+TEST_F(GtkDialogXInput, RealKeysAndClicksThroughTheXServer) {
+  host::SimProcess& sim = StartSim(kPort);
+  WriteSettings(kTitle, kFile, "ComPort=5\nComSettings=38400,n,8,1\n");
+  ASSERT_EQ(Init(kTitle, kFile), 0) << plugin_->last_error();
+  ASSERT_EQ(Enable(), 0) << plugin_->last_error();
+  ASSERT_EQ(sim.Command("baud auto").rfind("ok", 0), 0U);
+  const int rc = RunDialog([&](GtkWindow* dialog) {
+    ASSERT_TRUE(WaitMapped(dialog));
+    ASSERT_TRUE(XDoTool("windowfocus --sync " + XWindowId(dialog)));
+    ASSERT_TRUE(PumpUntil([&] { return gtk_window_is_active(dialog) != 0; }))
+        << "the dialog never got the X focus";
+    EXPECT_EQ(FocusedName(dialog), "cmbCOM");
+    CheckTabKeys(dialog);
+    CheckArrowClick(dialog);
+    CheckNumberKeys(dialog);
+    CheckSendKeys(dialog);
+    CheckTestKeyAndEscape(dialog);
+  });
+  EXPECT_TRUE(scenario_ran_) << "no dialog appeared";
+  EXPECT_EQ(rc, 0) << plugin_->last_error();
+  EXPECT_EQ(LineStatus().dmx_in_active, -1) << "the closing steps ran";
+}
+
+}  // namespace
+}  // namespace quorvix::test

@@ -1,0 +1,77 @@
+// A host that has GTK 3 in the process but never opened a display: asked
+// for, the plug-in opens the display itself without touching the host's
+// locale; unasked, it stays without a window.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <clocale>
+#include <filesystem>
+#include <string>
+
+#include "gtk_host_fixture.h"
+
+namespace quorvix::test {
+namespace {
+
+constexpr char kTitle[] = "IdleGtkHost";
+constexpr char kFile[] = "libquorvix.so";
+
+class GtkChoice : public PluginHostFixture {
+ protected:
+  // COM7 leads nowhere, so Enable shows M1.
+  void InitWithMissingPort() {
+    std::filesystem::create_symlink(PortLink(7).parent_path() / "missing",
+                                    PortLink(7));
+    WriteSettings(kTitle, kFile, "ComPort=7\n");
+    ASSERT_EQ(Init(kTitle, kFile), 0) << plugin_->last_error();
+  }
+
+  BoxWatcher boxes_;
+};
+
+TEST_F(GtkChoice, AskedForOpensTheDisplayAndLeavesTheLocale) {
+  setenv("LC_ALL", "C.UTF-8", 1);
+  ASSERT_NE(std::setlocale(LC_ALL, "C"), nullptr);
+  setenv("QUORVIX_UI", "gtk", 1);
+  plugin_->set_message_box(nullptr, nullptr);
+  ASSERT_EQ(gdk_display_get_default(), nullptr);
+  InitWithMissingPort();
+  std::string caption;
+  const int rc = RunDialog([&](GtkWindow* dialog) {
+    caption = gtk_button_get_label(
+        GTK_BUTTON(FindWidget(GTK_WIDGET(dialog), "cmdSend")));
+  });
+  EXPECT_TRUE(scenario_ran_) << "no dialog appeared";
+  EXPECT_EQ(rc, 0);
+  EXPECT_EQ(caption, "_Senden");
+  EXPECT_TRUE(HasTrace("[Quorvix] UI: GTK 3 (as QUORVIX_UI=gtk asks)"));
+  EXPECT_NE(gdk_display_get_default(), nullptr);
+  EXPECT_STREQ(std::setlocale(LC_ALL, nullptr), "C")
+      << "opening GTK set the locale from the environment";
+  ASSERT_EQ(Enable(), 0) << plugin_->last_error();
+  const std::vector<SeenBox> seen = boxes_.Take();
+  ASSERT_EQ(seen.size(), 1U) << "Enable's M1 as a GTK box that waited";
+  EXPECT_EQ(seen[0].text, kM1);
+  EXPECT_EQ(seen[0].type, GTK_MESSAGE_ERROR);
+  EXPECT_EQ(seen[0].title, kBoxTitle);
+  unsetenv("QUORVIX_UI");
+}
+
+TEST_F(GtkChoice, IdleGtkWithoutDisplayStaysWithoutWindow) {
+  unsetenv("QUORVIX_UI");
+  InitWithMissingPort();
+  const int rc = RunDialog([](GtkWindow*) {});
+  EXPECT_EQ(rc, 0);
+  EXPECT_FALSE(scenario_ran_) << "a dialog appeared";
+  EXPECT_TRUE(HasTrace(
+      "[Quorvix] UI: none, since GTK 3 is in the process but no display is "
+      "open"));
+  EXPECT_EQ(gdk_display_get_default(), nullptr) << "the plug-in opened GTK";
+  ASSERT_EQ(Enable(), 0) << plugin_->last_error();
+  ASSERT_EQ(messages_.size(), 1U) << "the host's sink got M1";
+  EXPECT_EQ(messages_[0].text, kM1);
+}
+
+}  // namespace
+}  // namespace quorvix::test
