@@ -96,6 +96,11 @@ TEST_F(DefaultTraceTest, UnsetAtCreationNobodyReadsButAHostSinkGetsRawBytes) {
   EXPECT_THAT(stdout_.Text(), Not(HasSubstr("[Quorvix]")));
 
   std::vector<std::string> lines;
+  // TearDown's Term traces too, after `lines` is gone.
+  const struct SinkReset {
+    host::PluginLibrary& plugin;
+    ~SinkReset() { plugin.set_trace(nullptr, nullptr); }
+  } reset{*plugin_};
   plugin_->set_trace(
       [](void* context, const char* line) {
         static_cast<std::vector<std::string>*>(context)->emplace_back(line);
