@@ -5,8 +5,9 @@ set -euo pipefail
 
 linux_packages=(cmake ninja-build g++ pkg-config python3 libglib2.0-dev
                 libgtest-dev libgmock-dev googletest libbenchmark-dev)
-# The tests also build the tree with clang.
-test_packages=(clang)
+# The tests also build the tree with clang, and with its sanitizers and
+# libFuzzer.
+test_packages=(clang libclang-rt-14-dev)
 # quorvix-ola builds only where OLA's client library is; its test runs the
 # daemon from ola.
 ola_packages=(libola-dev ola)

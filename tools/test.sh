@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: unit, POSIX, simulator, layer and
-# integration tests on Linux, the same tree with clang, then the Windows DLLs
+# integration tests on Linux, the same tree with clang, the Linux tests again
+# under the sanitizers, the fuzzers and the short soak, then the Windows DLLs
 # under Wine. Warnings are errors here (QUORVIX_WERROR), never in a user's
 # own build. Prints the time each stage took.
 set -euo pipefail
@@ -49,6 +50,23 @@ cmake --build build-win64 --target dist
 for file in x64/quorvix.dll x86/quorvix.dll REGISTERING.txt; do
   [ -f "build-win64/dist/$file" ] || { echo "dist lacks $file" >&2; exit 1; }
 done
+
+# The hardening tree: clang with ASan, UBSan and the library's assertions,
+# every Linux test under it (any sanitizer report fails), then each fuzzer
+# for a bounded time. One tree serves both (-fsanitize=fuzzer-no-link).
+stage "Sanitizer build (clang, ASan+UBSan, fuzzers)"
+cmake -S . -B build-asan -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
+  -DCMAKE_BUILD_TYPE= -DQUORVIX_WERROR=ON -DQUORVIX_SANITIZE=ON -DQUORVIX_FUZZ=ON
+cmake --build build-asan -j2
+
+stage "Linux tests under the sanitizers"
+(cd build-asan && ../tools/sanitizers/run.sh ctest --output-on-failure -j2)
+
+stage "Fuzzers (20 s each)"
+tools/fuzz.sh build-asan 20
+
+stage "Soak (short)"
+tools/soak.sh short build
 
 stage "Wine tests"
 tests/wine/run.sh build-win64 build-win32 build/tools/sim/quorvix-sim
