@@ -40,6 +40,7 @@ TEST(Command, InputChannelsAreSetShownAndRamped) {
   Parse<command::Dump>("dump");
   Parse<command::Stats>("stats\r");
   Parse<command::Vanish>("vanish");
+  Parse<command::Replug>("replug");
   Parse<command::Quit>("quit");
 }
 

@@ -230,6 +230,32 @@ TEST(SimProcess, RefusesToReplaceAFileThatIsNotALink) {
   EXPECT_TRUE(fs::is_regular_file(file));
 }
 
+TEST(SimProcess, ReplugPutsAFreshLineBehindTheSameLink) {
+  const TempFolder folder("quorvix-sim-test");
+  const fs::path link = folder / "COM1";
+  SimProcess sim(kSim, {"--link", link.string()});
+  Port old_port(link.string());
+  ASSERT_TRUE(old_port.open());
+  old_port.Write({0xFF, 0x00, 0x00, 0x01, 0x2A, 0x00, 0xFF, 0x01});
+
+  const std::string answer = sim.Command("replug");
+  ASSERT_EQ(answer.rfind("ok replug /", 0), 0u) << answer;
+  EXPECT_TRUE(old_port.HungUp());
+  const std::string fresh = answer.substr(std::string("ok replug ").size());
+  EXPECT_NE(fresh, sim.pty_path());
+  EXPECT_EQ(fs::read_symlink(link).string(), fresh);
+
+  // The half frame of the old line does not swallow the new line's bytes.
+  Port new_port(link.string());
+  ASSERT_TRUE(new_port.open());
+  new_port.Write({0xFF, 0x01, 0x00, 0x01, 0x07, 0x00});
+  EXPECT_EQ(sim.Command("out 2"), "ok out 2 7");
+  EXPECT_EQ(sim.Command("out 1"), "ok out 1 42");
+  EXPECT_EQ(sim.Command("quit"), "ok quit");
+  EXPECT_EQ(sim.Wait(), 0);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
+}
+
 TEST(SimProcess, AVanishedDeviceHangsUpTheDriverButCommandsGoOn) {
   SimProcess sim(kSim, {});
   Port port(sim.pty_path());

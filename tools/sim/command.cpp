@@ -122,6 +122,8 @@ ParsedCommand ParseCommand(std::string_view line) {
     return r.Arity(0, 0, "stats") ? r.Result(Stats{}) : r.Error();
   if (name == "vanish")
     return r.Arity(0, 0, "vanish") ? r.Result(Vanish{}) : r.Error();
+  if (name == "replug")
+    return r.Arity(0, 0, "replug") ? r.Result(Replug{}) : r.Error();
   if (name == "quit")
     return r.Arity(0, 0, "quit") ? r.Result(Quit{}) : r.Error();
   if (name == "silent") {

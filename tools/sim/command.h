@@ -51,6 +51,7 @@ struct Flood {
   bool on;
 };
 struct Vanish {};
+struct Replug {};
 struct Quit {};
 }  // namespace command
 
@@ -59,7 +60,7 @@ using Command =
                  command::ShowOutput, command::Dump, command::Stats,
                  command::Silent, command::HandshakeReply, command::Trailer,
                  command::Split, command::Baud, command::Flood, command::Vanish,
-                 command::Quit>;
+                 command::Replug, command::Quit>;
 
 inline constexpr std::chrono::milliseconds kDefaultSplitGap{2};
 inline constexpr long kFollowPort = -1;

@@ -37,6 +37,12 @@ int main(int argc, char** argv) {
     Simulator simulator(std::move(pty), options.log.empty()
                                             ? EventLog()
                                             : EventLog(options.log));
+    if (link) {
+      simulator.OnReplug([&](const std::string& fresh) {
+        link.reset();
+        link = std::make_unique<DeviceLink>(options.link, fresh);
+      });
+    }
     for (const Command& command : options.start) simulator.Execute(command);
     std::printf("pty %s\n", path.c_str());
     std::fflush(stdout);

@@ -320,6 +320,15 @@ std::string Simulator::Execute(const Command& command) {
     if (pty_.open()) HangUp(now);
     return "ok vanish";
   }
+  if (std::holds_alternative<Replug>(command)) {
+    if (pty_.open()) HangUp(now);
+    pty_ = PseudoTerminal();
+    // Half a request from the old line must not join the new one's bytes.
+    parser_ = ProtocolParser();
+    Log(now, "replug pty " + pty_.path());
+    if (on_replug_) on_replug_(pty_.path());
+    return "ok replug " + pty_.path();
+  }
   quit_ = true;
   return "ok quit";
 }

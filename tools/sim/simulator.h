@@ -8,6 +8,7 @@
 // queue is empty, and an overlong command line is refused.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,6 +48,12 @@ class Simulator {
 
   // Applies a command; returns its one-line answer ("ok ..." or "error ...").
   std::string Execute(const Command& command);
+
+  // Runs after a replug with the fresh pseudo-terminal's path (to move the
+  // device link there).
+  void OnReplug(std::function<void(const std::string&)> handler) {
+    on_replug_ = std::move(handler);
+  }
 
   // Runs until quit, end of input or a stop signal. Returns the exit code.
   int Run(const StopSignals& signals);
@@ -90,6 +97,7 @@ class Simulator {
   bool input_open_ = true;
   bool quit_ = false;
   std::vector<Event> events_;
+  std::function<void(const std::string&)> on_replug_;
 };
 
 }  // namespace quorvix::sim

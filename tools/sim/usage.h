@@ -68,6 +68,10 @@ lines and lines starting with # are ignored without an answer):
   vanish                  close the pseudo-terminal: the device is gone (the
                           driver sees a hang-up); commands still work
                                                   -> ok vanish
+  replug                  the device comes back: a fresh pseudo-terminal (the
+                          old one vanishes first if it is still there), the
+                          --link pointed at it; output universe, inputs and
+                          counters stay                 -> ok replug PATH
   quit                    end (also end of input, SIGINT, SIGTERM, SIGHUP)
                                                   -> ok quit
 Before a command runs, everything the driver has already written is read and
@@ -96,6 +100,7 @@ CLOCK_MONOTONIC in microseconds (comparable with other processes' clocks):
   input CH VALUE          an input channel changed (in, or a ramp step)
   cmd LINE                a command line as received
   vanish                  the pseudo-terminal was closed
+  replug pty PATH         a fresh pseudo-terminal
   exit                    clean end
 )";
 
