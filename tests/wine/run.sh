@@ -36,6 +36,7 @@ sim_pid=
 feeder_pid=
 watcher_pid=
 x_server_pid=
+closer_pid=
 
 pass() { passed=$((passed + 1)); echo "PASS $1"; }
 fail() { failed=$((failed + 1)); echo "FAIL $1"; }
@@ -51,6 +52,7 @@ cleanup() {
   stop_sim
   [ -n "$watcher_pid" ] && kill "$watcher_pid" 2>/dev/null
   [ -n "$x_server_pid" ] && kill "$x_server_pid" 2>/dev/null
+  [ -n "$closer_pid" ] && kill "$closer_pid" 2>/dev/null
   if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
     timeout 30 wineserver -k >/dev/null 2>&1
   fi
@@ -229,6 +231,21 @@ fi
 
 # --- The VBScript client, with a box watcher beside it ---------------------------
 
+# A script cannot reach the dialog its Configure opens; a user beside it
+# clicks the close box (tool window caption: the box sits 11 pixels from the
+# right edge, 9 from the top), and each click is counted.
+close_dialogs() {  # click log
+  local id WIDTH
+  while :; do
+    for id in $(xdotool search --onlyvisible --name '^Konfiguration$' 2>/dev/null); do
+      eval "$(xdotool getwindowgeometry --shell "$id" | grep '^WIDTH=')"
+      xdotool mousemove --window "$id" $((WIDTH - 11)) 9 click 1 &&
+        echo "$id" >>"$1"
+    done
+    sleep 0.5
+  done
+}
+
 script_key='HKCU\Software\VB and VBA Program Settings\Wine Script Host\Plugins\quorvix.dll'
 timeout 60 wine reg add "$script_key" /v ComPort /t REG_SZ /d 5 /f >/dev/null 2>&1
 timeout 60 wine reg add "$script_key" /v ComSettings /t REG_SZ /d 38400,n,8,1 /f >/dev/null 2>&1
@@ -240,8 +257,14 @@ elif start_sim script; then
   timeout 300 wine "$host" watch-boxes "$(winpath "$boxes")" \
     "$(winpath "$work/script-done")" >/dev/null 2>&1 &
   watcher_pid=$!
+  : >"$work/script-closes.log"
+  close_dialogs "$work/script-closes.log" &
+  closer_pid=$!
   wine_step cscript 300 wine cscript "$(winpath "$bin/client.vbs")"
   status=$?
+  kill "$closer_pid" 2>/dev/null
+  wait "$closer_pid" 2>/dev/null
+  closer_pid=
   touch "$work/script-done"
   wait "$watcher_pid" 2>/dev/null
   watcher_pid=
@@ -251,6 +274,11 @@ elif start_sim script; then
     pass "cscript client: $(tail -n1 "$work/step.txt")"
   else
     fail "cscript client (exit $status; a missing last line is a script error)"
+  fi
+  if [ -s "$work/script-closes.log" ]; then
+    pass "cscript client: its Configure showed the dialog, closed by its close box"
+  else
+    fail "cscript client: no dialog to close"
   fi
   if [ ! -s "$boxes" ]; then
     pass "cscript client: no message box at 38400 baud"

@@ -105,7 +105,7 @@ void CheckTerminalButtons(DialogProbe& probe) {
 
 // Keys posted to the thread's queue, as the keyboard delivers them: Enter in
 // txtSend presses cmdSend, Alt+S too, and the focus stays where it was for
-// Enter.
+// Enter; Enter on another button presses that one.
 void CheckPostedKeys(DialogProbe& probe) {
   HostContext& host = probe.host;
   const HWND field = probe.Control(kTxtSend);
@@ -125,6 +125,20 @@ void CheckPostedKeys(DialogProbe& probe) {
     return host.SimEvents("handshake").size() == handshakes + 2;
   }),
                      "Alt+S sends again");
+  probe.Focus(kCmdShowSetup);
+  const HWND setup = probe.Control(kCmdShowSetup);
+  PostMessageW(setup, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+  PostMessageW(setup, WM_KEYUP, VK_RETURN, 0xC01C0001);
+  host.checks.Expect(
+      host.PumpUntil([&] { return host.SimEvents("setup").size() == 2; }),
+      "Enter on another button presses that button");
+  // The answer has arrived whole before anything else is sent.
+  host.checks.Expect(probe.WaitFor([&] {
+    return probe.Text(kTxtRecv) ==
+           L"Quorvix-Sim setup menu: nothing to set\r\n";
+  }),
+                     "txtRecv shows the setup answer",
+                     Utf8(probe.Text(kTxtRecv)));
   host.boxes.Take();
 }
 
