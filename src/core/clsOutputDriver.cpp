@@ -1,6 +1,5 @@
 #include "core/clsOutputDriver.h"
 
-#include <algorithm>
 #include <array>
 #include <charconv>
 #include <string>
@@ -33,9 +32,7 @@ class SendingLine {
 
  private:
   void Append(std::string_view part) {
-    part = part.substr(0, text_.size() - size_);
-    std::copy(part.begin(), part.end(), text_.begin() + size_);
-    size_ += part.size();
+    size_ += part.copy(text_.data() + size_, text_.size() - size_);
   }
   void AppendNumber(std::int32_t number) {
     const auto end = std::to_chars(text_.data() + size_,
@@ -44,7 +41,7 @@ class SendingLine {
   }
 
   // Room for the longest: both numbers at -2147483648, a six-byte frame.
-  std::array<char, 38 + 27 + 6> text_{};
+  std::array<char, 38 + 27 + 6> text_;
   std::size_t size_ = 0;
 };
 
@@ -104,18 +101,20 @@ bool clsOutputDriver::Disable() {
 }
 
 bool clsOutputDriver::SetChannel(std::int32_t channel, std::int32_t value) {
-  Trace("[Quorvix] SetChannel: Begin");
+  // The hot path traces inline, where the search of the fixed lines for a
+  // zero byte folds away.
+  TraceSink& trace = module_.platform().trace;
+  quorvix::Trace(trace, "[Quorvix] SetChannel: Begin");
   modMain& state = module_.state();
   bool sent = false;
   if (state.TransmitterReady) {
     state.LastRecv.clear();
     const std::string frame = ChannelFrame(channel, value);
-    quorvix::Trace(module_.platform().trace,
-                   [&] { return SendingLine(channel, value, frame); });
+    quorvix::Trace(trace, [&] { return SendingLine(channel, value, frame); });
     module_.MainWindow().comMain.Output(frame);
     sent = true;
   }
-  Trace("[Quorvix] SetChannel: End");
+  quorvix::Trace(trace, "[Quorvix] SetChannel: End");
   return sent;
 }
 
