@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <map>
-#include <optional>
 #include <string>
 
 #include "platform/gtk/captions.h"
 #include "platform/gtk/grid_cells.h"
+#include "platform/gtk/keys.h"
 #include "platform/gtk/owner_window.h"
 
 namespace quorvix::gtk {
@@ -37,56 +37,6 @@ std::string ValidText(std::string_view text) {
   std::string result(valid);
   g_free(valid);
   return result;
-}
-
-// The character a key types as the classic key filter sees it: printable
-// characters, Backspace (8) and Ctrl with a letter (1 to 26, Ctrl+V 22);
-// 0 for keys that type nothing.
-std::uint32_t TypedCode(const GdkEventKey* key) {
-  const guint modifiers = key->state & gtk_accelerator_get_default_mod_mask();
-  if (modifiers & GDK_MOD1_MASK) return 0;
-  if (key->keyval == GDK_KEY_BackSpace) return 8;
-  const gunichar typed = gdk_keyval_to_unicode(key->keyval);
-  if (modifiers & GDK_CONTROL_MASK) {
-    const gunichar letter = g_unichar_tolower(typed);
-    return letter >= 'a' && letter <= 'z' ? letter - 'a' + 1 : 0;
-  }
-  return typed >= 0x20 && typed != 0x7F ? typed : 0;
-}
-
-bool IsTab(guint keyval) {
-  return keyval == GDK_KEY_Tab || keyval == GDK_KEY_KP_Tab ||
-         keyval == GDK_KEY_ISO_Left_Tab;
-}
-
-bool IsEnter(guint keyval) {
-  return keyval == GDK_KEY_Return || keyval == GDK_KEY_KP_Enter ||
-         keyval == GDK_KEY_ISO_Enter;
-}
-
-std::optional<ScrollAction> ArrowKeyAction(guint keyval) {
-  switch (keyval) {
-    case GDK_KEY_Up:
-    case GDK_KEY_KP_Up: return ScrollAction::kLineUp;
-    case GDK_KEY_Down:
-    case GDK_KEY_KP_Down: return ScrollAction::kLineDown;
-    case GDK_KEY_Page_Up:
-    case GDK_KEY_KP_Page_Up: return ScrollAction::kPageUp;
-    case GDK_KEY_Page_Down:
-    case GDK_KEY_KP_Page_Down: return ScrollAction::kPageDown;
-    case GDK_KEY_Home:
-    case GDK_KEY_KP_Home: return ScrollAction::kTop;
-    case GDK_KEY_End:
-    case GDK_KEY_KP_End: return ScrollAction::kBottom;
-    default: return std::nullopt;
-  }
-}
-
-bool IsArrow(guint keyval) {
-  return keyval == GDK_KEY_Up || keyval == GDK_KEY_Down ||
-         keyval == GDK_KEY_Left || keyval == GDK_KEY_Right ||
-         keyval == GDK_KEY_KP_Up || keyval == GDK_KEY_KP_Down ||
-         keyval == GDK_KEY_KP_Left || keyval == GDK_KEY_KP_Right;
 }
 
 }  // namespace
@@ -266,14 +216,14 @@ void DialogWindow::MoveFocus(bool forward) {
 bool DialogWindow::OnWindowKey(GdkEventKey* key) {
   const guint modifiers = key->state & gtk_accelerator_get_default_mod_mask();
   const ControlId focus = ControlOf(gtk_window_get_focus(window_.window()));
-  if (IsTab(key->keyval)) {
+  if (IsTabKey(key->keyval)) {
     if (modifiers & (GDK_CONTROL_MASK | GDK_MOD1_MASK)) return false;
     MoveFocus(!(modifiers & GDK_SHIFT_MASK) &&
               key->keyval != GDK_KEY_ISO_Left_Tab);
     return true;
   }
   if (key->keyval == GDK_KEY_Escape) return true;  // there is no Cancel
-  if (IsEnter(key->keyval)) {
+  if (IsEnterKey(key->keyval)) {
     if (KindOf(focus) == ControlKind::kButton) return false;  // pressed
     if (default_button_ != kNoControl) {
       gtk_button_clicked(GTK_BUTTON(FocusTarget(default_button_)));
@@ -281,12 +231,12 @@ bool DialogWindow::OnWindowKey(GdkEventKey* key) {
     return true;
   }
   if (KindOf(focus) == ControlKind::kScrollBar && modifiers == 0) {
-    if (const auto action = ArrowKeyAction(key->keyval)) {
+    if (const auto action = UpDownKeyAction(key->keyval)) {
       Report([&] { events_.OnScroll(focus, *action, 0); });
       return true;
     }
   }
-  if (IsArrow(key->keyval)) {
+  if (IsArrowKey(key->keyval)) {
     // The focused control may use it; the window must not move the focus.
     gtk_window_propagate_key_event(window_.window(), key);
     return true;
@@ -295,7 +245,7 @@ bool DialogWindow::OnWindowKey(GdkEventKey* key) {
 }
 
 bool DialogWindow::OnFieldKey(ControlId field, const GdkEventKey* key) {
-  const std::uint32_t code = TypedCode(key);
+  const std::uint32_t code = TypedCode(key->keyval, key->state);
   if (code == 0 || quiet_) return false;
   bool pass = true;
   try {

@@ -1,5 +1,6 @@
-// How the GTK view turns the twips table into grids, and the layout's texts
-// into GTK's: no display needed.
+// How the GTK view turns the twips table into grids, the layout's texts
+// into GTK's, and keys into the classic dialog's meanings: no display
+// needed.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 
 #include "platform/gtk/captions.h"
 #include "platform/gtk/grid_cells.h"
+#include "platform/gtk/keys.h"
 #include "ui/config_layout.h"
 
 namespace quorvix::test {
@@ -87,6 +89,31 @@ TEST(GtkCaptions, AcceleratorsBecomeMnemonicsAndLineBreaksLf) {
   EXPECT_FALSE(HasAccelerator("A&&B"));
   EXPECT_FALSE(HasAccelerator("trailing&"));
   EXPECT_EQ(UnixLineBreaks("a\r\nb\rc\nd"), "a\nb\nc\nd");
+}
+
+TEST(GtkKeys, TypedLikeTheClassicKeyFilterAndNamedForTheDialog) {
+  EXPECT_EQ(TypedCode(GDK_KEY_a, 0), static_cast<std::uint32_t>('a'));
+  EXPECT_EQ(TypedCode(GDK_KEY_7, 0), static_cast<std::uint32_t>('7'));
+  EXPECT_EQ(TypedCode(GDK_KEY_KP_1, 0), static_cast<std::uint32_t>('1'));
+  EXPECT_EQ(TypedCode(GDK_KEY_udiaeresis, 0), 0xFCU);
+  EXPECT_EQ(TypedCode(GDK_KEY_BackSpace, 0), 8U);
+  EXPECT_EQ(TypedCode(GDK_KEY_v, GDK_CONTROL_MASK), 22U);
+  EXPECT_EQ(TypedCode(GDK_KEY_V, GDK_CONTROL_MASK | GDK_SHIFT_MASK), 22U);
+  EXPECT_EQ(TypedCode(GDK_KEY_1, GDK_CONTROL_MASK), 0U);
+  EXPECT_EQ(TypedCode(GDK_KEY_s, GDK_MOD1_MASK), 0U) << "an accelerator";
+  for (const guint keyval : {GDK_KEY_Return, GDK_KEY_Tab, GDK_KEY_Escape,
+                             GDK_KEY_Delete, GDK_KEY_Left}) {
+    EXPECT_EQ(TypedCode(keyval, 0), 0U) << gdk_keyval_name(keyval);
+  }
+  EXPECT_TRUE(IsTabKey(GDK_KEY_ISO_Left_Tab));
+  EXPECT_TRUE(IsEnterKey(GDK_KEY_KP_Enter));
+  EXPECT_TRUE(IsArrowKey(GDK_KEY_Left));
+  EXPECT_FALSE(IsArrowKey(GDK_KEY_Home));
+  EXPECT_EQ(UpDownKeyAction(GDK_KEY_Up), ScrollAction::kLineUp);
+  EXPECT_EQ(UpDownKeyAction(GDK_KEY_KP_Page_Down), ScrollAction::kPageDown);
+  EXPECT_EQ(UpDownKeyAction(GDK_KEY_Home), ScrollAction::kTop);
+  EXPECT_EQ(UpDownKeyAction(GDK_KEY_End), ScrollAction::kBottom);
+  EXPECT_EQ(UpDownKeyAction(GDK_KEY_Left), std::nullopt);
 }
 
 }  // namespace
