@@ -6,6 +6,7 @@
 
 #include <dlfcn.h>
 #include <gtk/gtk.h>
+#include <stdlib.h>
 
 #include <fstream>
 #include <functional>
@@ -122,6 +123,8 @@ class PluginHostFixture : public PluginFixture {
 class GtkHostFixture : public PluginHostFixture {
  protected:
   void SetUp() override {
+    // Used because the host runs GTK, not because anyone asked.
+    unsetenv("QUORVIX_UI");
     ASSERT_TRUE(gtk_init_check(nullptr, nullptr)) << "no X display";
     host_window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(host_window_), "Host");
