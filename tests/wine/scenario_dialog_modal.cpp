@@ -46,11 +46,24 @@ void ScenarioDialogModal(HostContext& host) {
   const int result = RunDialog(host, driver, [&](DialogProbe& probe) {
     CheckEscapeDoesNothing(probe);
 
+    // Another program's window in front; a second Configure from the host
+    // brings the open dialog back to the front.
+    const HWND other = CreateWindowExW(
+        0, L"STATIC", L"Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600,
+        20, 200, 100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetForegroundWindow(other);
+    host.checks.Expect(
+        probe.WaitFor([&] { return GetForegroundWindow() == other; }),
+        "another window comes to the front");
     int second = -1;
     host_window.Run([&] { second = client.Boolean(L"Configure"); });
     host.checks.Expect(second == 0 && IsWindowVisible(probe.dialog()),
                        "a second Configure from the host returns False and "
                        "the dialog stays");
+    host.checks.Expect(
+        probe.WaitFor([&] { return GetForegroundWindow() == probe.dialog(); }),
+        "the second Configure brings the dialog to the front");
+    DestroyWindow(other);
 
     int enabled = -1;
     host_window.Run([&] { enabled = client.Boolean(L"Enable"); });
