@@ -11,8 +11,9 @@ test_packages=(clang libclang-rt-14-dev)
 # quorvix-ola builds only where OLA's client library is; its test runs the
 # daemon from ola.
 ola_packages=(libola-dev ola)
-# The GTK dialog module, and its tests on a virtual X server with a font.
-gtk_packages=(libgtk-3-dev xvfb xdotool fonts-dejavu-core)
+# The GTK dialog module, and its tests on a virtual X server with a font;
+# librsvg2-common loads the theme's arrow icons.
+gtk_packages=(libgtk-3-dev librsvg2-common xvfb xdotool fonts-dejavu-core)
 # wine64 recommends wine32, which must stay out: with it, wine tries the
 # 32-bit loader first, and these machines cannot run 32-bit programs.
 windows_packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
