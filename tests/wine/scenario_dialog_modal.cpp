@@ -12,6 +12,12 @@
 
 namespace {
 
+LONG g_host_ticks = 0;
+
+void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) {
+  InterlockedIncrement(&g_host_ticks);
+}
+
 void PostKey(HWND window, WPARAM key) {
   PostMessageW(window, WM_KEYDOWN, key, 1);
   PostMessageW(window, WM_KEYUP, key, 0xC0000001);
@@ -41,13 +47,26 @@ void ScenarioDialogModal(HostContext& host) {
   if (!driver) return;
   const DriverClient client(driver);
   HostWindow host_window;
+  HostWindow disabled_window;
+  EnableWindow(disabled_window.window(), FALSE);
+  SetForegroundWindow(host_window.window());
   BoxOwners owners(kBoxTitle);
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, &CountTick);
   const DWORD host_thread = GetCurrentThreadId();
   const int result = RunDialog(host, driver, [&](DialogProbe& probe) {
     CheckEscapeDoesNothing(probe);
 
+    host.checks.Expect(
+        probe.WaitFor([&] {
+          return InterlockedCompareExchange(&g_host_ticks, 0, 0) >= 3;
+        }),
+        "the host's timer keeps ticking while the dialog is open");
+
     // Another program's window in front; a second Configure from the host
-    // brings the open dialog back to the front.
+    // brings the open dialog back to the front. The channel field typed in
+    // meanwhile is not validated: the focus never moved inside the dialog.
+    probe.Focus(kTxtDmxInChannels);
+    probe.Type(kTxtDmxInChannels, L"0");
     const HWND other = CreateWindowExW(
         0, L"STATIC", L"Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600,
         20, 200, 100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -64,6 +83,11 @@ void ScenarioDialogModal(HostContext& host) {
         probe.WaitFor([&] { return GetForegroundWindow() == probe.dialog(); }),
         "the second Configure brings the dialog to the front");
     DestroyWindow(other);
+    host.checks.Expect(probe.Text(kTxtDmxInChannels) == L"0",
+                       "losing the focus to another program validates nothing");
+    probe.Focus(kTxtSend);
+    host.checks.Expect(probe.Text(kTxtDmxInChannels) == L"1",
+                       "moving the focus inside the dialog validates");
 
     int enabled = -1;
     host_window.Run([&] { enabled = client.Boolean(L"Enable"); });
@@ -75,7 +99,11 @@ void ScenarioDialogModal(HostContext& host) {
 
     PostThreadMessageW(host_thread, WM_QUIT, 7, 0);
   });
+  KillTimer(nullptr, timer);
   host.checks.Equal(result, 0, "WM_QUIT closes the dialog; Configure False");
+  host.checks.Expect(IsWindowEnabled(host_window.window()) &&
+                         !IsWindowEnabled(disabled_window.window()),
+                     "the dialog enables again only what it disabled");
   MSG quit{};
   host.checks.Expect(
       PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) &&
