@@ -119,7 +119,8 @@ int qvx_LineStatus(qvx_driver *, qvx_line_status *result);
      QVX_UI_NONE  no window: Configure applies what an untouched dialog
                   would, boxes go to standard error
    GTK is never used when the driver's context (see the thread rule) is not
-   g_main_context_default(), when GTK 2 or GTK 4 is in the process, or when
+   g_main_context_default() or another thread runs it, when GTK 2 or GTK 4
+   is in the process, or when
    libquorvix-gtk.so is not beside libquorvix.so; one trace line says what
    was chosen and why. The GTK dialog and boxes are modal: they run a
    nested main loop on that context, so the plug-in's events keep running.

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "plugin_fixture.h"
 
@@ -156,6 +157,23 @@ TEST_F(GtkUnused, HostSinkGetsTheBoxesAndNothingIsLoaded) {
   for (const std::string& line : trace_) {
     EXPECT_EQ(line.rfind("[Quorvix] UI:", 0), std::string::npos) << line;
   }
+}
+
+TEST_F(GtkUnused, RefusedWhileAnotherThreadRunsTheDefaultContext) {
+  InitWithMissingPort();
+  GMainLoop* const loop = g_main_loop_new(nullptr, FALSE);
+  std::thread runner([loop] { g_main_loop_run(loop); });
+  while (!g_main_loop_is_running(loop)) std::this_thread::yield();
+  ASSERT_EQ(set_ui_(QVX_UI_GTK), 0);
+  const int rc = Configure();
+  g_main_loop_quit(loop);
+  runner.join();
+  g_main_loop_unref(loop);
+  EXPECT_EQ(rc, 0);
+  EXPECT_TRUE(HasTrace(
+      "[Quorvix] UI: none, since another thread runs the global default GLib "
+      "context"));
+  EXPECT_FALSE(Loaded("libgtk-3.so.0"));
 }
 
 // The driver pinned to a context of the host's own: GTK's events would

@@ -72,6 +72,12 @@ UiModule* UiChoice::Decide(GMainContext* pinned, std::string& why) {
         "default one, where GTK's events arrive";
     return nullptr;
   }
+  // GTK is not thread-safe: the thread that runs the context must be ours.
+  if (!g_main_context_acquire(pinned)) {
+    why = "since another thread runs the global default GLib context";
+    return nullptr;
+  }
+  g_main_context_release(pinned);
   const bool gtk2 = InProcess("libgtk-x11-2.0.so.0");
   if (gtk2 || InProcess("libgtk-4.so.1")) {
     why = std::string("since GTK ") + (gtk2 ? "2" : "4") +

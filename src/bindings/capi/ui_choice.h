@@ -6,7 +6,8 @@
 // says what was chosen and why.
 //
 // GTK is used only where it can work: its events arrive on the global
-// default main context, so the driver's pinned context must be that one;
+// default main context, so the driver's pinned context must be that one,
+// run by the driver's thread;
 // GTK 2 or 4 in the process would make GTK 3 abort. Unasked, it is used
 // only when the host runs GTK 3 with a display open, so a command-line host
 // is never blocked by a box nobody will click.
