@@ -4,11 +4,14 @@
 
 #include "link/line_settings.h"
 #include "platform/error.h"
+#include "platform/trace_line.h"
 
 namespace quorvix {
 
-CommControl::CommControl(SerialBackend& backend, std::function<void()> on_comm)
-    : backend_(backend),
+CommControl::CommControl(Platform& platform, std::function<void()> on_comm)
+    : backend_(platform.serial),
+      events_(platform.events),
+      trace_(platform.trace),
       on_comm_(std::move(on_comm)),
       line_settings_(ParseLineSettings(settings_)) {}
 
@@ -29,33 +32,67 @@ void CommControl::SetSettings(std::string_view text) {
 void CommControl::SetPortOpen(bool open) {
   if (!open) {
     connection_.reset();
+    open_ = false;
     return;
   }
-  if (connection_) {
+  if (open_) {
     throw Error(kPortInUse,
                 "COM" + std::to_string(comm_port_) + " is already open");
   }
   connection_ = backend_.Open(comm_port_, line_settings_, [this] {
     if (on_comm_) on_comm_();
   });
+  open_ = true;
+}
+
+void CommControl::NoteVanished() {
+  connection_.reset();
+  last_attempt_ = events_.Now();
+}
+
+void CommControl::Reopen() {
+  const std::string name = "COM" + std::to_string(comm_port_);
+  if (events_.Now() - last_attempt_ < kReopenPause) {
+    throw Error(kDeviceFailed,
+                "Cannot write to " + name + ": the device has vanished");
+  }
+  last_attempt_ = events_.Now();
+  try {
+    connection_ = backend_.Open(comm_port_, line_settings_, [this] {
+      if (on_comm_) on_comm_();
+    });
+  } catch (const Error& error) {
+    throw Error(kDeviceFailed, "Cannot write to " + name +
+                                   ": the device is still gone (" +
+                                   error.what() + ")");
+  }
+  Trace(trace_, [&] { return "[Quorvix] " + name + ": device back"; });
 }
 
 void CommControl::Output(std::string_view bytes) {
-  if (!connection_) {
+  if (!open_) {
     throw Error(kPortNotOpen, "Cannot write to COM" +
                                   std::to_string(comm_port_) +
                                   ": the port is not open");
   }
-  connection_->Write(bytes);
+  if (connection_ && connection_->Vanished()) NoteVanished();
+  if (!connection_) Reopen();
+  try {
+    connection_->Write(bytes);
+  } catch (const Error&) {
+    if (connection_->Vanished()) NoteVanished();
+    throw;
+  }
 }
 
 std::string CommControl::Input() {
-  if (!connection_) {
+  if (!open_) {
     throw Error(kPortNotOpen, "Cannot read from COM" +
                                   std::to_string(comm_port_) +
                                   ": the port is not open");
   }
-  return connection_->Read();
+  if (connection_ && connection_->Vanished()) NoteVanished();
+  return connection_ ? connection_->Read() : std::string();
 }
 
 }  // namespace quorvix

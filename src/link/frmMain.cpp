@@ -21,7 +21,7 @@ constexpr std::chrono::milliseconds kHandshakeSleep{10};
 frmMain::frmMain(Platform& platform_in, modMain& state_in)
     : platform(platform_in),
       state(state_in),
-      comMain(platform_in.serial, [this] { comMain_OnComm(); }),
+      comMain(platform_in, [this] { comMain_OnComm(); }),
       timCheckDMXIn(platform_in.events, kDefaultPollInterval,
                     [this] { timCheckDMXIn_Timer(); }) {}
 

@@ -35,6 +35,10 @@ class SerialConnection {
   // Returns what has been received and not yet read (bounded per call), or
   // an empty string. Never blocks.
   virtual std::string Read() = 0;
+
+  // True once the device has gone (unplugged): its handle is already
+  // closed, every later write fails and the port must be opened afresh.
+  virtual bool Vanished() const = 0;
 };
 
 class SerialBackend {

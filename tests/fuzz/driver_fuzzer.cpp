@@ -130,7 +130,7 @@ class Session {
         return;
       case 7: return fake_.serial.Deliver(in_.ConsumeRandomLengthString(600));
       case 8: return fake_.serial.Notify();
-      case 9: return fake_.serial.FailWrites(in_.ConsumeBool());
+      case 9: return Device();
       case 10:
         return fake_.events.RunFor(
             std::chrono::milliseconds(in_.ConsumeIntegralInRange(0, 3000)));
@@ -174,6 +174,15 @@ class Session {
     if (writes.size() != writes_before + 1 ||
         writes.back() != ExpectedFrame(channel, value)) {
       std::abort();
+    }
+  }
+
+  // Writes failing, or the adapter pulled and plugged back.
+  void Device() {
+    switch (in_.ConsumeIntegralInRange(0, 2)) {
+      case 0: return fake_.serial.FailWrites(in_.ConsumeBool());
+      case 1: return fake_.serial.Unplug();
+      default: return fake_.serial.Replug();
     }
   }
 

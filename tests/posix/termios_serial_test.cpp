@@ -116,6 +116,18 @@ class TermiosSerialTest : public ::testing::Test {
     while (!done() && loop_.Now() < give_up) loop_.WaitAndPump(give_up);
   }
 
+  // Descriptors of this process on the slave (shown "... (deleted)" once
+  // the master is gone); the test holds one itself.
+  int OpenOnSlave() const {
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+      std::error_code ignored;
+      const std::string target = fs::read_symlink(entry.path(), ignored);
+      count += target == slave_path_ || target == slave_path_ + " (deleted)";
+    }
+    return count;
+  }
+
   termios SlaveSettings() const {
     termios settings{};
     tcgetattr(slave_, &settings);
@@ -261,8 +273,13 @@ TEST_F(TermiosSerialTest, MissingOrUnsuitableDevices) {
 
 TEST_F(TermiosSerialTest, AHangUpIsNoticedOnce) {
   OpenPort();
+  EXPECT_EQ(OpenOnSlave(), 2);
+  EXPECT_FALSE(connection_->Vanished());
   CloseMaster();
   PumpUntil([&] { return !trace_.lines.empty(); });
+  // Closed at once, before anyone writes: a replugged adapter gets its name.
+  EXPECT_EQ(OpenOnSlave(), 1);
+  EXPECT_TRUE(connection_->Vanished());
   for (int i = 0; i < 5; ++i) loop_.PumpPending();
   ASSERT_EQ(trace_.lines.size(), 1u);
   EXPECT_THAT(trace_.lines[0], StartsWith("[Quorvix] COM7: device vanished ("));
@@ -278,6 +295,8 @@ TEST_F(TermiosSerialTest, AWriteToAVanishedDeviceFailsAndIsNoticedOnce) {
   OpenPort();
   CloseMaster();
   ExpectError([&] { connection_->Write("abcdef"); }, kDeviceFailed, "COM7");
+  EXPECT_TRUE(connection_->Vanished());
+  EXPECT_EQ(OpenOnSlave(), 1);
   ASSERT_EQ(trace_.lines.size(), 1u);
   EXPECT_EQ(trace_.lines[0],
             "[Quorvix] COM7: device vanished (Input/output error)");
@@ -337,6 +356,7 @@ TEST_F(TermiosSerialTest, AFullLineFailsAfterItsBoundAndNeverSilently) {
   }
   EXPECT_GT(written, 0);
   EXPECT_TRUE(trace_.lines.empty());  // full is not vanished
+  EXPECT_FALSE(connection_->Vanished());
 }
 
 }  // namespace

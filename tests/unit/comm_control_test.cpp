@@ -10,10 +10,11 @@ namespace {
 
 class CommControlTest : public ::testing::Test {
  protected:
-  fake::FakeEventLoop loop;
-  fake::FakeSerial serial{loop};
+  fake::FakePlatform fake;
+  fake::FakeEventLoop& loop = fake.events;
+  fake::FakeSerial& serial = fake.serial;
   int notifications = 0;
-  CommControl port{serial, [this] { ++notifications; }};
+  CommControl port{fake.platform, [this] { ++notifications; }};
 };
 
 TEST_F(CommControlTest, RefusesPortNumbersOutsideOneTo255) {

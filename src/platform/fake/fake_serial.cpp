@@ -20,6 +20,7 @@ struct Line {
   std::function<void()> on_receive;
   std::string received;
   bool open = true;
+  bool vanished = false;
 };
 
 struct FakeSerial::Core {
@@ -29,6 +30,7 @@ struct FakeSerial::Core {
   std::function<void(std::string_view)> write_hook;
   bool fail_writes = false;
   bool mute_reads = false;
+  int unplugged_port = 0;
 
   std::shared_ptr<Line> line;
   std::vector<OpenRecord> opens;
@@ -73,6 +75,11 @@ class FakeSerial::Connection final : public SerialConnection {
   }
 
   void Write(std::string_view bytes) override {
+    if (line_->vanished) {
+      throw Error(
+          kDeviceFailed,
+          "The device on COM" + std::to_string(line_->port) + " has vanished");
+    }
     if (core_->fail_writes) {
       throw Error(kDeviceFailed, "The device on COM" +
                                      std::to_string(line_->port) +
@@ -99,9 +106,11 @@ class FakeSerial::Connection final : public SerialConnection {
     if (hook) hook(data);
   }
 
+  bool Vanished() const override { return line_->vanished; }
+
   std::string Read() override {
     ++core_->reads;
-    if (core_->mute_reads) return {};
+    if (core_->mute_reads || line_->vanished) return {};
     return std::exchange(line_->received, std::string());
   }
 
@@ -175,6 +184,22 @@ void FakeSerial::Notify() {
 }
 
 void FakeSerial::FailWrites(bool fail) { core_->fail_writes = fail; }
+
+void FakeSerial::Unplug() {
+  if (!core_->line) return;
+  core_->line->vanished = true;
+  core_->line->received.clear();
+  core_->unplugged_port = core_->line->port;
+  MissingPort(core_->line->port);
+  // The dead handle is closed at once: the port is free for a new opening.
+  core_->line.reset();
+}
+
+void FakeSerial::Replug() {
+  if (core_->unplugged_port == 0) return;
+  RestorePort(core_->unplugged_port);
+  core_->unplugged_port = 0;
+}
 void FakeSerial::MuteReads(bool mute) { core_->mute_reads = mute; }
 
 bool FakeSerial::IsOpen() const { return core_->line != nullptr; }

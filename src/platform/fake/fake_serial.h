@@ -78,6 +78,11 @@ class FakeSerial final : public SerialBackend {
   void FailWrites(bool fail = true);
   // Reads find nothing (received bytes stay queued).
   void MuteReads(bool mute = true);
+  // The adapter is pulled: the open connection reports itself vanished and
+  // its writes fail with 8020; opening the port fails with 8002 until
+  // Replug.
+  void Unplug();
+  void Replug();
 
   // --- what happened ---
   bool IsOpen() const;

@@ -77,9 +77,15 @@ TermiosConnection::~TermiosConnection() {
     g_source_destroy(source_);
     g_source_unref(source_);
   }
+  CloseDevice();
+}
+
+void TermiosConnection::CloseDevice() {
+  if (fd_ < 0) return;
   ioctl(fd_, TIOCNXCL);
   flock(fd_, LOCK_UN);
   close(fd_);
+  fd_ = -1;
 }
 
 bool TermiosConnection::OnReady(GIOCondition condition) {
@@ -104,6 +110,7 @@ void TermiosConnection::Vanish(const std::string& reason) {
     source_ = nullptr;
     watch_ = nullptr;
   }
+  CloseDevice();
   Trace(trace_, [&] {
     return "[Quorvix] " + port_ + ": device vanished (" + reason + ")";
   });

@@ -34,16 +34,19 @@ class TermiosConnection : public SerialConnection {
   // plus the line time of the bytes still to send (ten bits a byte).
   void Write(std::string_view bytes) override;
   std::string Read() override;
+  bool Vanished() const override { return !vanished_.empty(); }
 
   // Called from the receive source.
   bool OnReady(GIOCondition condition);
 
  private:
-  // Notes once that the device has gone: the source goes, one trace line
-  // says so, later writes fail. Must be the last thing a caller does with
-  // `this`: the trace sink may close the port.
+  // Notes once that the device has gone: the source goes, the descriptor is
+  // closed at once (so the system can give a replugged adapter its old name
+  // back), one trace line says so, later writes fail. Must be the last thing
+  // a caller does with `this`: the trace sink may close the port.
   void Vanish(const std::string& reason);
   [[noreturn]] void FailWrite(std::string reason);
+  void CloseDevice();
 
   int fd_;
   std::string port_;

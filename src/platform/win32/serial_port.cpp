@@ -176,9 +176,9 @@ class Connection final : public SerialConnection {
   }
 
   void Write(std::string_view bytes) override {
-    if (failed_ || reader_->failure() != 0) {
-      throw Error(kDeviceFailed, PortName(port_) + " has failed: " +
-                                     SystemErrorText(reader_->failure()));
+    if (!failed_ && reader_->failure() != 0) Vanish(reader_->failure());
+    if (failed_) {
+      throw Error(kDeviceFailed, PortName(port_) + " has vanished");
     }
     if (bytes.size() > 0x7fffffff) {
       throw Error(kDeviceFailed,
@@ -221,20 +221,29 @@ class Connection final : public SerialConnection {
   std::string Read() override {
     std::string bytes;
     bytes.swap(received_);
-    bytes += reader_->Take();
+    if (!failed_) bytes += reader_->Take();
     return bytes;
   }
 
+  bool Vanished() const override { return failed_; }
+
  private:
+  // Once: the reader ends and the handle closes at once, so the system can
+  // give a replugged adapter its port back; one trace line says so.
+  void Vanish(DWORD failure) {
+    if (failed_) return;
+    failed_ = true;
+    reader_.reset();
+    handle_.Reset();
+    Trace(trace_, "[Quorvix] " + PortName(port_) + ": device vanished (" +
+                      SystemErrorText(failure) + ")");
+  }
+
   void OnNotification() {
+    if (failed_) return;
     reader_->Acknowledge();
-    const DWORD failure = reader_->failure();
-    if (failure != 0 && !failed_) {
-      failed_ = true;
-      Trace(trace_, "[Quorvix] " + PortName(port_) + ": device vanished (" +
-                        SystemErrorText(failure) + ")");
-    }
     received_ += reader_->Take();
+    if (const DWORD failure = reader_->failure(); failure != 0) Vanish(failure);
     if (received_.size() > SerialReader::kBufferLimit) {
       received_.resize(SerialReader::kBufferLimit);
     }
