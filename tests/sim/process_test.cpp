@@ -238,9 +238,11 @@ TEST(SimProcess, ReplugPutsAFreshLineBehindTheSameLink) {
   ASSERT_TRUE(old_port.open());
   old_port.Write({0xFF, 0x00, 0x00, 0x01, 0x2A, 0x00, 0xFF, 0x01});
 
+  EXPECT_EQ(sim.Command("vanish"), "ok vanish");
+  EXPECT_TRUE(old_port.HungUp());
+  EXPECT_FALSE(fs::exists(fs::symlink_status(link)));  // the node is gone
   const std::string answer = sim.Command("replug");
   ASSERT_EQ(answer.rfind("ok replug /", 0), 0u) << answer;
-  EXPECT_TRUE(old_port.HungUp());
   const std::string fresh = answer.substr(std::string("ok replug ").size());
   EXPECT_NE(fresh, sim.pty_path());
   EXPECT_EQ(fs::read_symlink(link).string(), fresh);

@@ -40,7 +40,9 @@ int main(int argc, char** argv) {
     if (link) {
       simulator.OnReplug([&](const std::string& fresh) {
         link.reset();
-        link = std::make_unique<DeviceLink>(options.link, fresh);
+        if (!fresh.empty()) {
+          link = std::make_unique<DeviceLink>(options.link, fresh);
+        }
       });
     }
     for (const Command& command : options.start) simulator.Execute(command);

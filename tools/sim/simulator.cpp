@@ -318,6 +318,7 @@ std::string Simulator::Execute(const Command& command) {
   }
   if (std::holds_alternative<Vanish>(command)) {
     if (pty_.open()) HangUp(now);
+    if (on_replug_) on_replug_(std::string());
     return "ok vanish";
   }
   if (std::holds_alternative<Replug>(command)) {

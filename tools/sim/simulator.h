@@ -50,7 +50,8 @@ class Simulator {
   std::string Execute(const Command& command);
 
   // Runs after a replug with the fresh pseudo-terminal's path (to move the
-  // device link there).
+  // device link there), and after a vanish with an empty one (the link goes,
+  // as a pulled adapter's device node does).
   void OnReplug(std::function<void(const std::string&)> handler) {
     on_replug_ = std::move(handler);
   }

@@ -65,8 +65,9 @@ lines and lines starting with # are ignored without an answer):
                           termios cannot name = unpaced) -> ok baud auto N
   flood on|off            send 55 55 55 ... for as long as the pty takes it
                                                   -> ok flood on|off
-  vanish                  close the pseudo-terminal: the device is gone (the
-                          driver sees a hang-up); commands still work
+  vanish                  close the pseudo-terminal and remove the --link: the
+                          device is gone (the driver sees a hang-up);
+                          commands still work
                                                   -> ok vanish
   replug                  the device comes back: a fresh pseudo-terminal (the
                           old one vanishes first if it is still there), the
