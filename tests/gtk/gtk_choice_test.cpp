@@ -58,19 +58,27 @@ TEST_F(GtkChoice, AskedForOpensTheDisplayAndLeavesTheLocale) {
   unsetenv("QUORVIX_UI");
 }
 
-TEST_F(GtkChoice, IdleGtkWithoutDisplayStaysWithoutWindow) {
+TEST_F(GtkChoice, IdleGtkWithoutDisplayStaysWithoutWindowUntilTheHostOpensIt) {
   unsetenv("QUORVIX_UI");
   InitWithMissingPort();
-  const int rc = RunDialog([](GtkWindow*) {});
-  EXPECT_EQ(rc, 0);
+  EXPECT_EQ(RunDialog([](GtkWindow*) {}), 0);
   EXPECT_FALSE(scenario_ran_) << "a dialog appeared";
-  EXPECT_TRUE(HasTrace(
+  const std::string refused =
       "[Quorvix] UI: none, since GTK 3 is in the process but no display is "
-      "open"));
+      "open";
+  EXPECT_EQ(CountTrace(refused), 1U);
   EXPECT_EQ(gdk_display_get_default(), nullptr) << "the plug-in opened GTK";
   ASSERT_EQ(Enable(), 0) << plugin_->last_error();
   ASSERT_EQ(messages_.size(), 1U) << "the host's sink got M1";
   EXPECT_EQ(messages_[0].text, kM1);
+  EXPECT_EQ(RunDialog([](GtkWindow*) {}), 0);
+  EXPECT_FALSE(scenario_ran_);
+  EXPECT_EQ(CountTrace(refused), 1U) << "the same reason is traced once";
+
+  ASSERT_TRUE(gtk_init_check(nullptr, nullptr));
+  EXPECT_EQ(RunDialog([](GtkWindow*) {}), 0);
+  EXPECT_TRUE(scenario_ran_) << "no dialog once the host runs GTK";
+  EXPECT_TRUE(HasTrace("[Quorvix] UI: GTK 3 (the host runs GTK 3)"));
 }
 
 }  // namespace

@@ -52,11 +52,16 @@ void UiChoice::Wish(UiWish wish) {
 }
 
 UiModule* UiChoice::Gtk(GMainContext* pinned) {
-  if (!stale_.exchange(false)) return chosen_;
+  // A refusal is asked again each time: a host may start GTK later.
+  if (!stale_.exchange(false) && chosen_ != nullptr) return chosen_;
   std::string why;
   chosen_ = Decide(pinned, why);
-  Trace(chosen_ != nullptr ? "[Quorvix] UI: GTK 3 (" + why + ")"
-                           : "[Quorvix] UI: none, " + why);
+  std::string line = chosen_ != nullptr ? "[Quorvix] UI: GTK 3 (" + why + ")"
+                                        : "[Quorvix] UI: none, " + why;
+  if (line != traced_) {
+    Trace(line);
+    traced_ = std::move(line);
+  }
   return chosen_;
 }
 

@@ -2,8 +2,9 @@
 // Which dialog and message boxes the plug-in shows: GTK 3's, from
 // libquorvix-gtk.so beside this library, or none (the headless dialog; the
 // boxes go to the host's sink or standard error). Decided when first
-// needed, and again after the host states another wish; one trace line
-// says what was chosen and why.
+// needed; GTK, once chosen, stays until the host states another wish, none
+// is decided again at each need. A trace line says what was chosen and
+// why, whenever that changes.
 //
 // GTK is used only where it can work: its events arrive on the global
 // default main context, so the driver's pinned context must be that one,
@@ -47,6 +48,7 @@ class UiChoice {
   std::atomic<int> wish_{static_cast<int>(UiWish::kAuto)};
   std::atomic<bool> stale_{true};
   UiModule* chosen_ = nullptr;
+  std::string traced_;  // the last line traced: each says something new
   // Kept once made: the module stays loaded for good anyway.
   std::unique_ptr<UiModule> module_;
 };

@@ -42,6 +42,14 @@ UiModule* Refuse(UiModuleRequest& request, std::string_view why) {
   return nullptr;
 }
 
+// Once, before GTK's first initialisation (a later call only warns): the
+// host's locale is the host's.
+void LeaveLocaleAlone() {
+  static bool done = false;
+  if (!done) gtk_disable_setlocale();
+  done = true;
+}
+
 // GTK is usable when a display is open; it is opened here only when the
 // host asked for GTK, and then without touching the host's locale.
 UiModule* Create(UiModuleRequest& request) {
@@ -49,7 +57,7 @@ UiModule* Create(UiModuleRequest& request) {
     if (request.only_open_display) {
       return Refuse(request, "GTK 3 is in the process but no display is open");
     }
-    gtk_disable_setlocale();
+    LeaveLocaleAlone();
     if (!gtk_init_check(nullptr, nullptr)) {
       const char* const display = std::getenv("DISPLAY");
       return Refuse(request, std::string("GTK 3 cannot open the display ") +
