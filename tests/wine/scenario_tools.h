@@ -15,6 +15,7 @@ void ScenarioObjects(HostContext& host);
 void ScenarioUnload(HostContext& host);
 void ScenarioUnregistered(HostContext& host);
 void ScenarioDmxIn(HostContext& host);
+void ScenarioRecovery(HostContext& host);
 void ScenarioScriptHelper(HostContext& host);
 
 // Stores the port of the simulator and the given line settings.

@@ -13,6 +13,7 @@ const std::map<std::wstring, Scenario>& Scenarios() {
       {L"unload", ScenarioUnload},
       {L"unregistered", ScenarioUnregistered},
       {L"dmxin", ScenarioDmxIn},
+      {L"recovery", ScenarioRecovery},
       {L"script-helper", ScenarioScriptHelper},
       {L"dialog-layout", ScenarioDialogLayout},
       {L"dialog-link", ScenarioDialogLink},
