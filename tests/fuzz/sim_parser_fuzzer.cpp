@@ -1,5 +1,7 @@
-// The simulator's parser: every byte it was fed is accounted for by exactly
-// one event, in order, whatever the pieces the bytes arrive in.
+// The simulator's parsers. The line's: every byte it was fed is accounted
+// for by exactly one event, in order, whatever the pieces the bytes arrive
+// in. The command lines': a command or a reason, never both, and a blank or
+// comment line neither.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -10,6 +12,7 @@
 #include <variant>
 #include <vector>
 
+#include "command.h"
 #include "protocol_parser.h"
 
 namespace {
@@ -111,5 +114,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
     at += length;
   }
   if (JoinDiscarded(piece_events) != JoinDiscarded(whole_events)) std::abort();
+
+  std::string_view line(reinterpret_cast<const char*>(input.data()),
+                        input.size());
+  const ParsedCommand parsed = ParseCommand(line);
+  if (parsed.command && !parsed.error.empty()) std::abort();
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  const auto first = line.find_first_not_of(" \t");
+  const bool blank = first == std::string_view::npos || line[first] == '#';
+  if (blank != (!parsed.command && parsed.error.empty())) std::abort();
   return 0;
 }
