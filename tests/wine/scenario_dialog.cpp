@@ -1,6 +1,7 @@
 // The configuration dialog as a window: its layout at the prefix's DPI, its
 // controls and tab order, and how it is modal over the host.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -185,6 +186,23 @@ void CheckFilled(DialogProbe& probe) {
                     std::vector<std::wstring>{L"19200", L"38400"},
                 "cmbBaud lists 19200 and 38400");
   checks.Expect(probe.ListChoice(kCmbBaud) == L"38400", "cmbBaud shows 38400");
+  std::string short_lists;
+  for (const int list : {kCmbCom, kCmbBaud}) {
+    RECT closed{};
+    RECT open{};
+    GetWindowRect(probe.Control(list), &closed);
+    probe.Send(probe.Control(list), CB_GETDROPPEDCONTROLRECT, 0,
+               reinterpret_cast<LPARAM>(&open));
+    const auto lines =
+        std::min<LRESULT>(probe.Send(probe.Control(list), CB_GETCOUNT), 16);
+    const LRESULT line = probe.Send(probe.Control(list), CB_GETITEMHEIGHT, 0);
+    if (open.bottom - open.top < closed.bottom - closed.top + lines * line) {
+      short_lists.append(" ").append(Show(open));
+    }
+  }
+  checks.Expect(short_lists.empty(),
+                "each open list shows its entries without scrolling (up to 16)",
+                short_lists);
   checks.Expect(!probe.Checked(kChkDmxInActive), "chkDMXInActive unchecked");
   checks.Equal(probe.ScrollPosition(kUdDmxInChannels), 206,
                "50 channels put udDMXInChannels at 206");

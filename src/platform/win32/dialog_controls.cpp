@@ -8,8 +8,8 @@
 namespace quorvix::win32 {
 namespace {
 
-constexpr int kLineHeight = 2;  // an etched line: one dark, one light
-constexpr int kMostListLines = 16;
+constexpr int kLineHeight = 2;      // an etched line: one dark, one light
+constexpr int kMostListLines = 16;  // more entries scroll
 
 struct NativeKind {
   const wchar_t* window_class;
@@ -51,14 +51,23 @@ NativeKind NativeKindOf(const ControlSpec& spec) {
   return {L"STATIC", SS_LEFT, 0};
 }
 
+// A drop-down list is created as high as its open list; the system shows
+// fewer lines when it has fewer entries.
+int HeightOf(ControlKind kind, const RECT& pixels) {
+  const int height = pixels.bottom - pixels.top;
+  switch (kind) {
+    case ControlKind::kLine: return kLineHeight;
+    case ControlKind::kDropDownList: return height * (1 + kMostListLines);
+    default: return height;
+  }
+}
+
 }  // namespace
 
 HWND CreateControl(HWND dialog, HINSTANCE instance, const ControlSpec& spec,
                    int id, const RECT& pixels) {
   const NativeKind native = NativeKindOf(spec);
-  const int height = spec.kind == ControlKind::kLine
-                         ? kLineHeight
-                         : pixels.bottom - pixels.top;
+  const int height = HeightOf(spec.kind, pixels);
   const std::wstring text = spec.kind == ControlKind::kDropDownList
                                 ? std::wstring()
                                 : Widen(spec.caption);
@@ -84,19 +93,12 @@ HWND CreateControl(HWND dialog, HINSTANCE instance, const ControlSpec& spec,
     SetScrollInfo(control, SB_CTL, &info, FALSE);
   }
   if (spec.kind == ControlKind::kDropDownList) {
-    FitDropDownList(control, pixels, 0);
+    FitClosedList(control, pixels.bottom - pixels.top);
   }
   return control;
 }
 
-void FitDropDownList(HWND list, const RECT& closed, int entries) {
-  const int closed_height = closed.bottom - closed.top;
-  const LRESULT item = SendMessageW(list, CB_GETITEMHEIGHT, 0, 0);
-  const int line = item == CB_ERR ? closed_height : static_cast<int>(item);
-  const int lines = std::clamp(entries, 1, kMostListLines);
-  SetWindowPos(list, nullptr, 0, 0, closed.right - closed.left,
-               closed_height + lines * line + 2 * GetSystemMetrics(SM_CYBORDER),
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+void FitClosedList(HWND list, int closed_height) {
   // The closed box is its selection field plus a border the system
   // chooses (and systems differ in what CB_GETITEMHEIGHT reports back), so
   // the field is sized by what each request does to the whole box.
@@ -106,14 +108,12 @@ void FitDropDownList(HWND list, const RECT& closed, int entries) {
     return static_cast<int>(box.bottom - box.top);
   };
   const LRESULT field = SendMessageW(list, CB_GETITEMHEIGHT, WPARAM(-1), 0);
-  if (field == CB_ERR) return;
-  int request = static_cast<int>(field);
-  for (int attempt = 0; attempt < 3; ++attempt) {
+  int request = field == CB_ERR ? 0 : static_cast<int>(field);
+  for (int attempt = 0; request > 0 && attempt < 3; ++attempt) {
     const int height = box_height();
     if (height == closed_height) return;
     request += closed_height - height;
-    if (request <= 0) return;
-    SendMessageW(list, CB_SETITEMHEIGHT, WPARAM(-1), request);
+    if (request > 0) SendMessageW(list, CB_SETITEMHEIGHT, WPARAM(-1), request);
   }
 }
 

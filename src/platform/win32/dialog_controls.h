@@ -10,13 +10,11 @@
 namespace quorvix::win32 {
 
 // Placed at `pixels` (a line: its left, top and width; a drop-down list:
-// the height of its closed box, see FitDropDownList). Null on failure.
+// its closed box, the open list below it). Null on failure.
 HWND CreateControl(HWND dialog, HINSTANCE instance, const ControlSpec& spec,
                    int id, const RECT& pixels);
 
-// A drop-down list is as high as its open list; its closed box takes the
-// height of `closed` (as the layout gives it), and the open list shows up
-// to `entries` lines.
-void FitDropDownList(HWND list, const RECT& closed, int entries);
+// Makes the closed box of a drop-down list `closed_height` pixels high.
+void FitClosedList(HWND list, int closed_height);
 
 }  // namespace quorvix::win32

@@ -322,9 +322,6 @@ void DialogWindow::SetListEntries(ControlId list,
     SendMessageW(window, CB_ADDSTRING, 0,
                  reinterpret_cast<LPARAM>(Widen(entry).c_str()));
   }
-  FitDropDownList(
-      window, PixelRect(controls_[static_cast<std::size_t>(list)].bounds, dpi_),
-      static_cast<int>(entries.size()));
 }
 
 void DialogWindow::SetListSelection(ControlId list, int index) {
