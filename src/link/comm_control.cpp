@@ -70,17 +70,23 @@ void CommControl::Reopen() {
 }
 
 void CommControl::Output(std::string_view bytes) {
-  if (!open_) {
-    throw Error(kPortNotOpen, "Cannot write to COM" +
-                                  std::to_string(comm_port_) +
-                                  ": the port is not open");
-  }
+  const auto not_open = [this] {
+    return Error(kPortNotOpen, "Cannot write to COM" +
+                                   std::to_string(comm_port_) +
+                                   ": the port is not open");
+  };
+  if (!open_) throw not_open();
   if (connection_ && connection_->Vanished()) NoteVanished();
-  if (!connection_) Reopen();
+  if (!connection_) {
+    Reopen();
+    // A host's trace sink may have closed the port on the "device back" line.
+    if (!connection_) throw not_open();
+  }
   try {
     connection_->Write(bytes);
   } catch (const Error&) {
-    if (connection_->Vanished()) NoteVanished();
+    // The same holds for the back end's "device vanished" line.
+    if (connection_ && connection_->Vanished()) NoteVanished();
     throw;
   }
 }

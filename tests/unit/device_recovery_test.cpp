@@ -121,6 +121,19 @@ TEST_F(DeviceRecoveryTest, PollingResumesAfterReplug) {
   EXPECT_TRUE(state().TransmitterReady);
 }
 
+TEST_F(DeviceRecoveryTest, AHostClosingThePortOnTheBackLineGetsNotOpen) {
+  StartThenUnplug();
+  fake.serial.Replug();
+  EXPECT_EQ(SetChannelError(1, 2), kDeviceFailed);
+  fake.events.Advance(1s);
+  fake.trace.SetOnLine([this](const std::string& line) {
+    if (line == kBack) driver.Disable();
+  });
+  EXPECT_EQ(SetChannelError(1, 3), kPortNotOpen);
+  EXPECT_FALSE(window().comMain.PortOpen());
+  EXPECT_TRUE(fake.serial.writes().empty());
+}
+
 TEST_F(DeviceRecoveryTest, DisableClosesAVanishedPortAndEnableOpensAfresh) {
   StartThenUnplug();
   EXPECT_TRUE(driver.Disable());
