@@ -25,7 +25,8 @@ for corpus in tests/fuzz/corpus/*/; do
     echo "FAILED: $name; its input is in $work/$name/"
     failed=1
   else
-    grep -E "^stat::number_of_executed_units|^stat::new_units_added" "$work/$name/log" | tr '\n' ' '
+    { grep -E "^stat::number_of_executed_units|^stat::new_units_added" "$work/$name/log" || true; } |
+      tr -s ' \n' ' '
     echo
   fi
 done
