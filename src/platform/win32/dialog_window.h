@@ -4,7 +4,9 @@
 // dialog manager gives it Tab, Enter for the default button and the
 // accelerators; the window closes only by its close box (or the end of the
 // thread's message loop) and only through the model: Escape does nothing.
-// Native echoes of the model's own writes are not reported.
+// Native echoes of the model's own writes are not reported. It is owned by
+// the host's active window, if any; control ids are 1000 + the control's
+// place in the layout table (tools and tests find the controls by them).
 
 #include <windows.h>
 
