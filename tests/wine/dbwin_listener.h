@@ -17,12 +17,14 @@ class DbwinListener {
   DbwinListener& operator=(const DbwinListener&) = delete;
 
   bool ok() const { return thread_ != nullptr; }
-  // Lines of this process received since the last call.
+  // Lines of this process received since the last call, including every
+  // line written before this call (writers may still be in flight).
   std::vector<std::string> Take();
 
  private:
   static DWORD WINAPI ThreadMain(void* self);
   void Run();
+  void WaitForLinesWritten();
 
   HANDLE mapping_ = nullptr;
   void* view_ = nullptr;
@@ -32,4 +34,7 @@ class DbwinListener {
   HANDLE thread_ = nullptr;
   CRITICAL_SECTION lock_;
   std::vector<std::string> lines_;
+  HANDLE marker_seen_ = nullptr;
+  std::string marker_;  // under lock_
+  unsigned markers_sent_ = 0;
 };
