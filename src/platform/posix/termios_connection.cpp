@@ -178,10 +178,18 @@ void TermiosConnection::Write(std::string_view bytes) {
                                      " bytes sent)");
     }
     // Waits for room without running events: the caller is in the middle of
-    // a frame.
+    // a frame. A terminal reports room only once fewer than 256 bytes wait
+    // in it, and a pseudo-terminal or a USB adapter holds kilobytes: so the
+    // write is tried again after the line time of what is left (the soak saw
+    // single calls wait out the whole bound on a full line).
     pollfd ready{fd_, POLLOUT, 0};
+    const auto retry = std::max(std::chrono::milliseconds(1),
+                                std::chrono::ceil<std::chrono::milliseconds>(
+                                    LineTime(bytes.size() - sent, baud_)));
     const int wait_ms = static_cast<int>(
-        std::chrono::ceil<std::chrono::milliseconds>(*deadline - now).count());
+        std::min(retry,
+                 std::chrono::ceil<std::chrono::milliseconds>(*deadline - now))
+            .count());
     if (poll(&ready, 1, wait_ms) > 0 &&
         (ready.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
       FailWrite((ready.revents & POLLHUP) != 0 ? "hang-up"
