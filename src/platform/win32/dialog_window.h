@@ -21,7 +21,7 @@ namespace quorvix::win32 {
 
 class DialogWindow final : public DialogView {
  public:
-  // Throws std::runtime_error when the window cannot be created.
+  // Throws Error (51) when the window cannot be created.
   DialogWindow(HINSTANCE instance, const DialogLayout& layout,
                DialogEvents& events);
   ~DialogWindow() override;

@@ -1,10 +1,10 @@
 #include "platform/win32/hidden_window_loop.h"
 
 #include <algorithm>
-#include <stdexcept>
 #include <utility>
 #include <vector>
 
+#include "platform/error.h"
 #include "platform/win32/modal_dialog.h"
 #include "platform/win32/wide_text.h"
 
@@ -54,8 +54,8 @@ HiddenWindowLoop::HiddenWindowLoop(HINSTANCE instance,
   window_class.lpszClassName = kWindowClass;
   window_class_ = RegisterClassExW(&window_class);
   if (!window_class_ && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    throw std::runtime_error("Cannot register the hidden window's class: " +
-                             SystemErrorText(GetLastError()));
+    throw Error(kInternalError, "Cannot register the hidden window's class: " +
+                                    SystemErrorText(GetLastError()));
   }
   const std::wstring caption = Widen(caption_text);
   window_ = CreateWindowExW(0, kWindowClass, caption.c_str(), WS_OVERLAPPED, 0,
@@ -63,8 +63,8 @@ HiddenWindowLoop::HiddenWindowLoop(HINSTANCE instance,
   if (!window_) {
     const DWORD error = GetLastError();
     if (window_class_) UnregisterClassW(kWindowClass, instance_);
-    throw std::runtime_error("Cannot create the hidden window: " +
-                             SystemErrorText(error));
+    throw Error(kInternalError,
+                "Cannot create the hidden window: " + SystemErrorText(error));
   }
 }
 
@@ -196,8 +196,8 @@ std::unique_ptr<TimerSource> HiddenWindowLoop::StartTimer(
   const auto count = std::clamp<long long>(interval.count(), USER_TIMER_MINIMUM,
                                            USER_TIMER_MAXIMUM);
   if (!SetTimer(window_, id, static_cast<UINT>(count), nullptr)) {
-    throw std::runtime_error("Cannot start a window timer: " +
-                             SystemErrorText(GetLastError()));
+    throw Error(kInternalError, "Cannot start a window timer: " +
+                                    SystemErrorText(GetLastError()));
   }
   auto entry = std::make_shared<TimerEntry>();
   entry->tick = std::move(tick);

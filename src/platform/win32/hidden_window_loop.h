@@ -20,8 +20,8 @@ class HiddenWindowLoop final : public EventLoop {
   using ReceiverId = WPARAM;
   static constexpr UINT kReceiveMessage = WM_APP + 1;
 
-  // `caption` names the window for tools that list windows. Throws
-  // std::runtime_error when the window cannot be created.
+  // `caption` names the window for tools that list windows. Throws Error
+  // (51) when the window cannot be created.
   HiddenWindowLoop(HINSTANCE instance, std::string_view caption);
   ~HiddenWindowLoop() override;
   HiddenWindowLoop(const HiddenWindowLoop&) = delete;
