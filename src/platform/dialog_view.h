@@ -40,7 +40,7 @@ struct TwipRect {
 using ControlId = int;
 inline constexpr ControlId kNoControl = -1;
 
-struct ControlSpec {
+struct ControlLayout {
   std::string_view name;  // "cmbCOM", "txtSend", ...
   ControlKind kind = ControlKind::kLabel;
   ControlId container = kNoControl;  // its frame, or kNoControl: the window
@@ -65,7 +65,7 @@ struct DialogLayout {
   std::string_view caption;  // UTF-8
   int width = 0;             // inner area, twips
   int height = 0;
-  std::span<const ControlSpec> controls;
+  std::span<const ControlLayout> controls;
 };
 
 // What a native scroll-bar notification asked for. Line and page steps move

@@ -8,41 +8,41 @@ namespace {
 
 using enum ControlKind;
 
-constexpr ControlSpec Control(std::string_view name, ControlKind kind,
-                              ControlId container, std::string_view caption,
-                              TwipRect bounds, int tab_index) {
-  ControlSpec spec;
-  spec.name = name;
-  spec.kind = kind;
-  spec.container = container;
-  spec.caption = caption;
-  spec.bounds = bounds;
-  spec.tab_index = tab_index;
-  return spec;
+constexpr ControlLayout Control(std::string_view name, ControlKind kind,
+                                ControlId container, std::string_view caption,
+                                TwipRect bounds, int tab_index) {
+  ControlLayout item;
+  item.name = name;
+  item.kind = kind;
+  item.container = container;
+  item.caption = caption;
+  item.bounds = bounds;
+  item.tab_index = tab_index;
+  return item;
 }
 
-constexpr ControlSpec Bar(std::string_view name, TwipRect bounds, int tab_index,
-                          int range_min, int range_max) {
-  ControlSpec spec =
+constexpr ControlLayout Bar(std::string_view name, TwipRect bounds,
+                            int tab_index, int range_min, int range_max) {
+  ControlLayout item =
       Control(name, kScrollBar, cfg::frmDMXIn, "", bounds, tab_index);
-  spec.range_min = range_min;
-  spec.range_max = range_max;
-  spec.position = 50;
-  return spec;
+  item.range_min = range_min;
+  item.range_max = range_max;
+  item.position = 50;
+  return item;
 }
 
-constexpr ControlSpec RightAligned(ControlSpec spec) {
-  spec.alignment = TextAlignment::kRight;
-  return spec;
+constexpr ControlLayout RightAligned(ControlLayout item) {
+  item.alignment = TextAlignment::kRight;
+  return item;
 }
 
-constexpr ControlSpec Default(ControlSpec spec) {
-  spec.default_button = true;
-  return spec;
+constexpr ControlLayout Default(ControlLayout item) {
+  item.default_button = true;
+  return item;
 }
 
 // Bounds relative to the enclosing frame, as the form was drawn.
-constexpr std::array<ControlSpec, cfg::kControlCount> kDrawn{
+constexpr std::array<ControlLayout, cfg::kControlCount> kDrawn{
     Control("frmCommunication", kFrame, kNoControl,
             "Kommunikationseinstellungen", {120, 120, 3975, 735}, 0),
     Control("Label1", kLabel, cfg::frmCommunication,
@@ -86,18 +86,18 @@ constexpr std::array<ControlSpec, cfg::kControlCount> kDrawn{
     Control("Line1", kLine, cfg::frmTest, "", {120, 1920, 3720, 0}, -1),
 };
 
-constexpr std::array<ControlSpec, cfg::kControlCount> InWindow(
-    std::array<ControlSpec, cfg::kControlCount> controls) {
-  for (ControlSpec& spec : controls) {
-    if (spec.container == kNoControl) continue;
-    const TwipRect& frame = controls[spec.container].bounds;
-    spec.bounds.left += frame.left;
-    spec.bounds.top += frame.top;
+constexpr std::array<ControlLayout, cfg::kControlCount> InWindow(
+    std::array<ControlLayout, cfg::kControlCount> controls) {
+  for (ControlLayout& item : controls) {
+    if (item.container == kNoControl) continue;
+    const TwipRect& frame = controls[item.container].bounds;
+    item.bounds.left += frame.left;
+    item.bounds.top += frame.top;
   }
   return controls;
 }
 
-constexpr std::array<ControlSpec, cfg::kControlCount> kControls =
+constexpr std::array<ControlLayout, cfg::kControlCount> kControls =
     InWindow(kDrawn);
 
 constexpr DialogLayout kLayout{"Konfiguration", 4215, 5415, kControls};
@@ -109,7 +109,7 @@ const DialogLayout& ConfigLayout() { return kLayout; }
 ControlId FindControl(std::string_view name) {
   const auto found = std::find_if(
       kControls.begin(), kControls.end(),
-      [name](const ControlSpec& spec) { return spec.name == name; });
+      [name](const ControlLayout& item) { return item.name == name; });
   return found == kControls.end()
              ? kNoControl
              : static_cast<ControlId>(found - kControls.begin());

@@ -168,7 +168,7 @@ class GtkDialogWindow : public GtkHostFixture {
     GtkWidget* const root = GTK_WIDGET(dialog);
     const DialogLayout& layout = ConfigLayout();
     std::string wrong;
-    for (const ControlSpec& a : layout.controls) {
+    for (const ControlLayout& a : layout.controls) {
       GtkWidget* const widget_a = FindWidget(root, std::string(a.name));
       ASSERT_NE(widget_a, nullptr) << a.name;
       if (a.container != kNoControl) {
@@ -179,7 +179,7 @@ class GtkDialogWindow : public GtkHostFixture {
         }
       }
       const GdkRectangle ra = InWindow(widget_a, root);
-      for (const ControlSpec& b : layout.controls) {
+      for (const ControlLayout& b : layout.controls) {
         if (&a == &b || a.container != b.container) continue;
         const GdkRectangle rb =
             InWindow(FindWidget(root, std::string(b.name)), root);

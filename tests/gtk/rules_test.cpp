@@ -23,10 +23,10 @@ std::map<std::string, std::string> CellsOf(ControlId container) {
   const DialogLayout& layout = ConfigLayout();
   std::vector<TwipRect> bounds;
   std::vector<std::string> names;
-  for (const ControlSpec& spec : layout.controls) {
-    if (spec.container != container) continue;
-    bounds.push_back(spec.bounds);
-    names.emplace_back(spec.name);
+  for (const ControlLayout& item : layout.controls) {
+    if (item.container != container) continue;
+    bounds.push_back(item.bounds);
+    names.emplace_back(item.name);
   }
   const std::vector<GridCell> cells = GridCells(bounds);
   std::map<std::string, std::string> shown;

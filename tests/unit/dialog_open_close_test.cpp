@@ -21,22 +21,22 @@ TEST(DialogLayout, ControlsSitInTheirFramesAndAreFoundByName) {
   EXPECT_EQ(layout.width, 4215);
   EXPECT_EQ(layout.height, 5415);
   ASSERT_EQ(layout.controls.size(), 21u);
-  for (const ControlSpec& spec : layout.controls) {
-    SCOPED_TRACE(std::string(spec.name));
-    EXPECT_EQ(&layout.controls[FindControl(spec.name)], &spec);
-    if (spec.container == kNoControl) continue;
-    const TwipRect& frame = layout.controls[spec.container].bounds;
-    EXPECT_GT(spec.bounds.left, frame.left);
-    EXPECT_GT(spec.bounds.top, frame.top);
-    EXPECT_LE(spec.bounds.left + spec.bounds.width, frame.left + frame.width);
-    EXPECT_LE(spec.bounds.top + spec.bounds.height, frame.top + frame.height);
+  for (const ControlLayout& item : layout.controls) {
+    SCOPED_TRACE(std::string(item.name));
+    EXPECT_EQ(&layout.controls[FindControl(item.name)], &item);
+    if (item.container == kNoControl) continue;
+    const TwipRect& frame = layout.controls[item.container].bounds;
+    EXPECT_GT(item.bounds.left, frame.left);
+    EXPECT_GT(item.bounds.top, frame.top);
+    EXPECT_LE(item.bounds.left + item.bounds.width, frame.left + frame.width);
+    EXPECT_LE(item.bounds.top + item.bounds.height, frame.top + frame.height);
   }
-  const auto& at = [&](std::string_view name) -> const ControlSpec& {
+  const auto& at = [&](std::string_view name) -> const ControlLayout& {
     return layout.controls[FindControl(name)];
   };
   EXPECT_EQ(at("cmbBaud").bounds.left, 120 + 2880);
   EXPECT_EQ(at("cmdCheckConnection").bounds.top, 2280 + 2520);
-  const ControlSpec& line = at("Line1");
+  const ControlLayout& line = at("Line1");
   EXPECT_EQ(line.kind, ControlKind::kLine);
   EXPECT_EQ(line.bounds.left, 240);
   EXPECT_EQ(line.bounds.top, 4200);

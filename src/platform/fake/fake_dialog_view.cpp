@@ -47,18 +47,18 @@ void PopCharacter(std::string& text) {
 FakeDialog::FakeDialog(const DialogLayout& layout, DialogEvents& events)
     : caption_(layout.caption), events_(&events) {
   int first_tab = -1;
-  for (const ControlSpec& spec : layout.controls) {
+  for (const ControlLayout& item : layout.controls) {
     Control control;
-    control.name = std::string(spec.name);
-    control.kind = spec.kind;
-    control.text = std::string(spec.caption);
-    control.position = spec.position;
-    control.default_button = spec.default_button;
+    control.name = std::string(item.name);
+    control.kind = item.kind;
+    control.text = std::string(item.caption);
+    control.position = item.position;
+    control.default_button = item.default_button;
     controls_.push_back(std::move(control));
     // The window starts with the focus on the first tab stop.
-    if (TakesFocus(spec.kind) && spec.tab_index >= 0 &&
-        (first_tab < 0 || spec.tab_index < first_tab)) {
-      first_tab = spec.tab_index;
+    if (TakesFocus(item.kind) && item.tab_index >= 0 &&
+        (first_tab < 0 || item.tab_index < first_tab)) {
+      first_tab = item.tab_index;
       focus_ = static_cast<ControlId>(controls_.size() - 1);
     }
   }

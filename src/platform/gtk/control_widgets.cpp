@@ -13,36 +13,36 @@ constexpr int kPixelsPerCharacter = 8;
 
 int Pixels(int twips) { return twips / kTwipsPerPixel; }
 
-GtkWidget* Label(const ControlSpec& spec) {
-  const std::string caption(spec.caption);
+GtkWidget* Label(const ControlLayout& item) {
+  const std::string caption(item.caption);
   GtkWidget* const label =
-      HasAccelerator(spec.caption)
-          ? gtk_label_new_with_mnemonic(MnemonicCaption(spec.caption).c_str())
+      HasAccelerator(item.caption)
+          ? gtk_label_new_with_mnemonic(MnemonicCaption(item.caption).c_str())
           : gtk_label_new(caption.c_str());
   gtk_label_set_xalign(GTK_LABEL(label), 0.0F);
   return label;
 }
 
-GtkWidget* Button(const ControlSpec& spec) {
-  return gtk_button_new_with_mnemonic(MnemonicCaption(spec.caption).c_str());
+GtkWidget* Button(const ControlLayout& item) {
+  return gtk_button_new_with_mnemonic(MnemonicCaption(item.caption).c_str());
 }
 
-GtkWidget* CheckButton(const ControlSpec& spec) {
+GtkWidget* CheckButton(const ControlLayout& item) {
   GtkWidget* const box =
-      gtk_check_button_new_with_mnemonic(MnemonicCaption(spec.caption).c_str());
+      gtk_check_button_new_with_mnemonic(MnemonicCaption(item.caption).c_str());
   gtk_widget_set_receives_default(box, FALSE);
   return box;
 }
 
-GtkWidget* Entry(const ControlSpec& spec) {
+GtkWidget* Entry(const ControlLayout& item) {
   GtkWidget* const entry = gtk_entry_new();
-  const std::string text(spec.caption);
+  const std::string text(item.caption);
   gtk_entry_set_text(GTK_ENTRY(entry), text.c_str());
   gtk_entry_set_width_chars(
       GTK_ENTRY(entry),
-      std::max(1, Pixels(spec.bounds.width) / kPixelsPerCharacter));
+      std::max(1, Pixels(item.bounds.width) / kPixelsPerCharacter));
   gtk_entry_set_alignment(
-      GTK_ENTRY(entry), spec.alignment == TextAlignment::kRight ? 1.0F : 0.0F);
+      GTK_ENTRY(entry), item.alignment == TextAlignment::kRight ? 1.0F : 0.0F);
   return entry;
 }
 
@@ -83,15 +83,16 @@ ControlWidgets UpDown(GtkStyleProvider* style) {
   return {pair, pair, up, down};
 }
 
-ControlWidgets Create(const ControlSpec& spec, GtkStyleProvider* arrow_style) {
-  const std::string caption(spec.caption);
-  switch (spec.kind) {
+ControlWidgets Create(const ControlLayout& item,
+                      GtkStyleProvider* arrow_style) {
+  const std::string caption(item.caption);
+  switch (item.kind) {
     case ControlKind::kFrame: {
       GtkWidget* const frame = gtk_frame_new(caption.c_str());
       return {frame, frame};
     }
     case ControlKind::kLabel: {
-      GtkWidget* const label = Label(spec);
+      GtkWidget* const label = Label(item);
       return {label, label};
     }
     case ControlKind::kDropDownList: {
@@ -99,17 +100,17 @@ ControlWidgets Create(const ControlSpec& spec, GtkStyleProvider* arrow_style) {
       return {list, list};
     }
     case ControlKind::kTextField: {
-      GtkWidget* const entry = Entry(spec);
+      GtkWidget* const entry = Entry(item);
       return {entry, entry};
     }
     case ControlKind::kMultiLineText: return ReadOnlyText();
     case ControlKind::kScrollBar: return UpDown(arrow_style);
     case ControlKind::kCheckBox: {
-      GtkWidget* const box = CheckButton(spec);
+      GtkWidget* const box = CheckButton(item);
       return {box, box};
     }
     case ControlKind::kButton: {
-      GtkWidget* const button = Button(spec);
+      GtkWidget* const button = Button(item);
       return {button, button};
     }
     case ControlKind::kLine: {
@@ -124,18 +125,18 @@ ControlWidgets Create(const ControlSpec& spec, GtkStyleProvider* arrow_style) {
 
 }  // namespace
 
-ControlWidgets CreateControlWidgets(const ControlSpec& spec,
+ControlWidgets CreateControlWidgets(const ControlLayout& item,
                                     GtkStyleProvider* arrow_style) {
-  ControlWidgets widgets = Create(spec, arrow_style);
-  const std::string name(spec.name);
+  ControlWidgets widgets = Create(item, arrow_style);
+  const std::string name(item.name);
   gtk_widget_set_name(widgets.shown, name.c_str());
   // Labels, frames and the line take the size of their text or cell.
-  const bool sized = spec.kind != ControlKind::kLabel &&
-                     spec.kind != ControlKind::kFrame &&
-                     spec.kind != ControlKind::kLine;
+  const bool sized = item.kind != ControlKind::kLabel &&
+                     item.kind != ControlKind::kFrame &&
+                     item.kind != ControlKind::kLine;
   if (sized) {
-    gtk_widget_set_size_request(widgets.placed, Pixels(spec.bounds.width),
-                                Pixels(spec.bounds.height));
+    gtk_widget_set_size_request(widgets.placed, Pixels(item.bounds.width),
+                                Pixels(item.bounds.height));
   }
   return widgets;
 }

@@ -20,7 +20,7 @@ struct ControlWidgets {
 // The widget that shows a control is named after it (the arrows "up" and
 // "down"), and the placed one asks for at least its size in the table at
 // 96 DPI; the fonts may grow it. `arrow_style` makes the arrows small.
-ControlWidgets CreateControlWidgets(const ControlSpec& spec,
+ControlWidgets CreateControlWidgets(const ControlLayout& item,
                                     GtkStyleProvider* arrow_style);
 
 // The CSS of the up-down's arrow buttons.

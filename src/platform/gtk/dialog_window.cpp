@@ -70,16 +70,16 @@ DialogWindow::~DialogWindow() {
 
 void DialogWindow::Build(const DialogLayout& layout) {
   for (std::size_t i = 0; i < controls_.size(); ++i) {
-    const ControlSpec& spec = layout.controls[i];
+    const ControlLayout& item = layout.controls[i];
     Control& control = controls_[i];
     control.view = this;
     control.id = static_cast<ControlId>(i);
-    control.kind = spec.kind;
-    control.widgets = CreateControlWidgets(spec, arrow_style_.get());
-    if (Focusable(spec.kind) && spec.tab_index >= 0) {
+    control.kind = item.kind;
+    control.widgets = CreateControlWidgets(item, arrow_style_.get());
+    if (Focusable(item.kind) && item.tab_index >= 0) {
       tab_order_.push_back(control.id);
     }
-    if (spec.default_button) default_button_ = control.id;
+    if (item.default_button) default_button_ = control.id;
   }
   std::stable_sort(
       tab_order_.begin(), tab_order_.end(), [&](ControlId a, ControlId b) {

@@ -17,9 +17,9 @@ struct NativeKind {
   DWORD ex_style;
 };
 
-NativeKind NativeKindOf(const ControlSpec& spec) {
-  const DWORD tab_stop = spec.tab_index >= 0 ? WS_TABSTOP : 0;
-  switch (spec.kind) {
+NativeKind NativeKindOf(const ControlLayout& item) {
+  const DWORD tab_stop = item.tab_index >= 0 ? WS_TABSTOP : 0;
+  switch (item.kind) {
     case ControlKind::kFrame:
       // Below its controls in the z-order; clipping them keeps it from
       // painting over them.
@@ -33,7 +33,7 @@ NativeKind NativeKindOf(const ControlSpec& spec) {
       return {
           L"EDIT",
           ES_AUTOHSCROLL |
-              (spec.alignment == TextAlignment::kRight ? ES_RIGHT : ES_LEFT) |
+              (item.alignment == TextAlignment::kRight ? ES_RIGHT : ES_LEFT) |
               tab_stop,
           WS_EX_CLIENTEDGE};
     case ControlKind::kMultiLineText:
@@ -44,7 +44,7 @@ NativeKind NativeKindOf(const ControlSpec& spec) {
     case ControlKind::kButton:
       return {
           L"BUTTON",
-          (spec.default_button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | tab_stop,
+          (item.default_button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | tab_stop,
           0};
     case ControlKind::kLine: return {L"STATIC", SS_ETCHEDHORZ, 0};
   }
@@ -64,13 +64,13 @@ int HeightOf(ControlKind kind, const RECT& pixels) {
 
 }  // namespace
 
-HWND CreateControl(HWND dialog, HINSTANCE instance, const ControlSpec& spec,
+HWND CreateControl(HWND dialog, HINSTANCE instance, const ControlLayout& item,
                    int id, const RECT& pixels) {
-  const NativeKind native = NativeKindOf(spec);
-  const int height = HeightOf(spec.kind, pixels);
-  const std::wstring text = spec.kind == ControlKind::kDropDownList
+  const NativeKind native = NativeKindOf(item);
+  const int height = HeightOf(item.kind, pixels);
+  const std::wstring text = item.kind == ControlKind::kDropDownList
                                 ? std::wstring()
-                                : Widen(spec.caption);
+                                : Widen(item.caption);
   const HWND control = CreateWindowExW(
       native.ex_style, native.window_class, text.c_str(),
       native.style | WS_CHILD | WS_VISIBLE | WS_GROUP, pixels.left, pixels.top,
@@ -83,16 +83,16 @@ HWND CreateControl(HWND dialog, HINSTANCE instance, const ControlSpec& spec,
                SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageW(control, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0),
                FALSE);
-  if (spec.kind == ControlKind::kScrollBar) {
+  if (item.kind == ControlKind::kScrollBar) {
     SCROLLINFO info{};
     info.cbSize = sizeof info;
     info.fMask = SIF_RANGE | SIF_POS | SIF_PAGE;
-    info.nMin = spec.range_min;
-    info.nMax = spec.range_max;
-    info.nPos = spec.position;
+    info.nMin = item.range_min;
+    info.nMax = item.range_max;
+    info.nPos = item.position;
     SetScrollInfo(control, SB_CTL, &info, FALSE);
   }
-  if (spec.kind == ControlKind::kDropDownList) {
+  if (item.kind == ControlKind::kDropDownList) {
     FitClosedList(control, pixels.bottom - pixels.top);
   }
   return control;

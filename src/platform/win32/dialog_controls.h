@@ -11,7 +11,7 @@ namespace quorvix::win32 {
 
 // Placed at `pixels` (a line: its left, top and width; a drop-down list:
 // its closed box, the open list below it). Null on failure.
-HWND CreateControl(HWND dialog, HINSTANCE instance, const ControlSpec& spec,
+HWND CreateControl(HWND dialog, HINSTANCE instance, const ControlLayout& item,
                    int id, const RECT& pixels);
 
 // Makes the closed box of a drop-down list `closed_height` pixels high.

@@ -73,13 +73,13 @@ std::string TextOf(HWND window) {
 
 // Tab order: by tab index, controls without one last; the frames go below
 // everything, where they are drawn first.
-std::vector<ControlId> CreationOrder(std::span<const ControlSpec> specs) {
-  std::vector<ControlId> order(specs.size());
+std::vector<ControlId> CreationOrder(std::span<const ControlLayout> items) {
+  std::vector<ControlId> order(items.size());
   std::iota(order.begin(), order.end(), 0);
   const auto rank = [&](ControlId id) {
-    const ControlSpec& spec = specs[static_cast<std::size_t>(id)];
-    return std::pair{spec.kind == ControlKind::kFrame,
-                     spec.tab_index < 0 ? INT_MAX : spec.tab_index};
+    const ControlLayout& item = items[static_cast<std::size_t>(id)];
+    return std::pair{item.kind == ControlKind::kFrame,
+                     item.tab_index < 0 ? INT_MAX : item.tab_index};
   };
   std::stable_sort(order.begin(), order.end(),
                    [&](ControlId a, ControlId b) { return rank(a) < rank(b); });
@@ -133,24 +133,24 @@ DialogWindow::~DialogWindow() {
 void DialogWindow::Build(HINSTANCE instance, const DialogLayout& layout) {
   inner_ = SIZE{layout.width, layout.height};
   controls_.reserve(layout.controls.size());
-  for (const ControlSpec& spec : layout.controls) {
-    controls_.push_back(Control{spec.kind, spec.bounds});
+  for (const ControlLayout& item : layout.controls) {
+    controls_.push_back(Control{item.kind, item.bounds});
   }
   dpi_ = WindowDpi(dialog_.get());
   Place();
   for (const ControlId id : CreationOrder(layout.controls)) {
-    const ControlSpec& spec = layout.controls[static_cast<std::size_t>(id)];
+    const ControlLayout& item = layout.controls[static_cast<std::size_t>(id)];
     const HWND window =
-        CreateControl(dialog_.get(), instance, spec, kFirstId + id,
-                      PixelRect(spec.bounds, dpi_));
+        CreateControl(dialog_.get(), instance, item, kFirstId + id,
+                      PixelRect(item.bounds, dpi_));
     if (!window) {
       throw Error(kInternalError, "Cannot create the dialog's control " +
-                                      std::string(spec.name) + ": " +
+                                      std::string(item.name) + ": " +
                                       SystemErrorText(GetLastError()));
     }
     controls_[static_cast<std::size_t>(id)].window = window;
     Hook(id);
-    if (spec.default_button) {
+    if (item.default_button) {
       SendMessageW(dialog_.get(), DM_SETDEFID, kFirstId + id, 0);
     }
   }
