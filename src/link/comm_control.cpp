@@ -39,10 +39,20 @@ void CommControl::SetPortOpen(bool open) {
     throw Error(kPortInUse,
                 "COM" + std::to_string(comm_port_) + " is already open");
   }
-  connection_ = backend_.Open(comm_port_, line_settings_, [this] {
+  connection_ = OpenConnection();
+  open_ = true;
+}
+
+std::unique_ptr<SerialConnection> CommControl::OpenConnection() {
+  return backend_.Open(comm_port_, line_settings_, [this] {
     if (on_comm_) on_comm_();
   });
-  open_ = true;
+}
+
+Error CommControl::NotOpen(std::string_view what) const {
+  return Error(kPortNotOpen, "Cannot " + std::string(what) + " COM" +
+                                 std::to_string(comm_port_) +
+                                 ": the port is not open");
 }
 
 void CommControl::NoteVanished() {
@@ -58,9 +68,7 @@ void CommControl::Reopen() {
   }
   last_attempt_ = events_.Now();
   try {
-    connection_ = backend_.Open(comm_port_, line_settings_, [this] {
-      if (on_comm_) on_comm_();
-    });
+    connection_ = OpenConnection();
   } catch (const Error& error) {
     throw Error(kDeviceFailed, "Cannot write to " + name +
                                    ": the device is still gone (" +
@@ -70,17 +78,12 @@ void CommControl::Reopen() {
 }
 
 void CommControl::Output(std::string_view bytes) {
-  const auto not_open = [this] {
-    return Error(kPortNotOpen, "Cannot write to COM" +
-                                   std::to_string(comm_port_) +
-                                   ": the port is not open");
-  };
-  if (!open_) throw not_open();
+  if (!open_) throw NotOpen("write to");
   if (connection_ && connection_->Vanished()) NoteVanished();
   if (!connection_) {
     Reopen();
     // A host's trace sink may have closed the port on the "device back" line.
-    if (!connection_) throw not_open();
+    if (!connection_) throw NotOpen("write to");
   }
   try {
     connection_->Write(bytes);
@@ -92,11 +95,7 @@ void CommControl::Output(std::string_view bytes) {
 }
 
 std::string CommControl::Input() {
-  if (!open_) {
-    throw Error(kPortNotOpen, "Cannot read from COM" +
-                                  std::to_string(comm_port_) +
-                                  ": the port is not open");
-  }
+  if (!open_) throw NotOpen("read from");
   if (connection_ && connection_->Vanished()) NoteVanished();
   return connection_ ? connection_->Read() : std::string();
 }

@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/error.h"
 #include "platform/platform.h"
 #include "platform/serial.h"
 
@@ -52,6 +53,8 @@ class CommControl {
   std::string Input();
 
  private:
+  std::unique_ptr<SerialConnection> OpenConnection();
+  Error NotOpen(std::string_view what) const;
   // Drops the handle of a device that has gone.
   void NoteVanished();
   // Opens the vanished device again, or throws 8020.
