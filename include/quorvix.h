@@ -87,6 +87,11 @@ int qvx_Init(qvx_driver *, const char *CallingAppTitle, const char *MyFilename,
 int qvx_Term(qvx_driver *, qvx_bool *result);
 const char *qvx_last_error(void); /* text of this thread's last failure */
 
+/* The two sinks may be set from any thread at any time; function and context
+   change together, and a call of the old sink in progress on the driver's
+   thread ends before the setter returns (so its context may be freed then).
+   A sink runs on the driver's thread and may call any entry point, but must
+   not wait for another thread that is setting a sink. */
 typedef void (*qvx_trace_fn)(void *context, const char *line);
 void qvx_set_trace(qvx_trace_fn, void *context); /* NULL: back to the default */
 typedef void (*qvx_message_fn)(void *context, int is_error, const char *title,

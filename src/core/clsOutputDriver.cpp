@@ -70,6 +70,7 @@ bool clsOutputDriver::Enable() {
   Trace("[Quorvix] Enable: Begin");
   frmMain& window = module_.MainWindow();
   modMain& state = module_.state();
+  window.sent_channels.Forget();
   if (!window.comMain.PortOpen()) OpenWithReport(window);
   if (window.comMain.PortOpen()) {
     if (!Handshake(window)) {
@@ -111,7 +112,19 @@ bool clsOutputDriver::SetChannel(std::int32_t channel, std::int32_t value) {
     state.LastRecv.clear();
     const std::string frame = ChannelFrame(channel, value);
     quorvix::Trace(trace, [&] { return SendingLine(channel, value, frame); });
-    module_.MainWindow().comMain.Output(frame);
+    frmMain& window = module_.MainWindow();
+    const auto remember = [&] {
+      window.sent_channels.Remember(channel, static_cast<std::uint8_t>(value));
+    };
+    // After the write, which may restore the older values of a device that
+    // is back; also when it fails, since the value is due once it is back.
+    try {
+      window.comMain.Output(frame);
+    } catch (...) {
+      remember();
+      throw;
+    }
+    remember();
     sent = true;
   }
   quorvix::Trace(trace, "[Quorvix] SetChannel: End");

@@ -41,6 +41,7 @@ void CommControl::SetPortOpen(bool open) {
   }
   connection_ = OpenConnection();
   open_ = true;
+  last_attempt_.reset();
 }
 
 std::unique_ptr<SerialConnection> CommControl::OpenConnection() {
@@ -55,14 +56,17 @@ Error CommControl::NotOpen(std::string_view what) const {
                                  ": the port is not open");
 }
 
-void CommControl::NoteVanished() {
-  connection_.reset();
-  last_attempt_ = events_.Now();
+void CommControl::DropVanished() {
+  if (connection_ && connection_->Vanished()) connection_.reset();
+}
+
+bool CommControl::MayReopen() const {
+  return !last_attempt_ || events_.Now() - *last_attempt_ >= kReopenPause;
 }
 
 void CommControl::Reopen() {
   const std::string name = "COM" + std::to_string(comm_port_);
-  if (events_.Now() - last_attempt_ < kReopenPause) {
+  if (!MayReopen()) {
     throw Error(kDeviceFailed,
                 "Cannot write to " + name + ": the device has vanished");
   }
@@ -75,28 +79,34 @@ void CommControl::Reopen() {
                                    error.what() + ")");
   }
   Trace(trace_, [&] { return "[Quorvix] " + name + ": device back"; });
+  // A host's trace sink may have closed the port on that line.
+  if (connection_ && on_device_back_) on_device_back_();
 }
 
 void CommControl::Output(std::string_view bytes) {
   if (!open_) throw NotOpen("write to");
-  if (connection_ && connection_->Vanished()) NoteVanished();
-  if (!connection_) {
-    Reopen();
-    // A host's trace sink may have closed the port on the "device back" line.
-    if (!connection_) throw NotOpen("write to");
-  }
-  try {
-    connection_->Write(bytes);
-  } catch (const Error&) {
-    // The same holds for the back end's "device vanished" line.
-    if (connection_ && connection_->Vanished()) NoteVanished();
-    throw;
+  // At most two passes: the second only when the first write found the
+  // device gone and no reopening was tried within the pause.
+  for (;;) {
+    DropVanished();
+    if (!connection_) {
+      Reopen();
+      if (!connection_) throw NotOpen("write to");
+    }
+    try {
+      connection_->Write(bytes);
+      return;
+    } catch (const Error&) {
+      // A host's trace sink may have closed the port on the back end's
+      // "device vanished" line.
+      if (!connection_ || !connection_->Vanished() || !MayReopen()) throw;
+    }
   }
 }
 
 std::string CommControl::Input() {
   if (!open_) throw NotOpen("read from");
-  if (connection_ && connection_->Vanished()) NoteVanished();
+  DropVanished();
   return connection_ ? connection_->Read() : std::string();
 }
 

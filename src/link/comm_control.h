@@ -5,16 +5,19 @@
 //
 // A device that vanishes while the port is open (a USB adapter pulled) does
 // not close the port: its dead handle is gone at once, PortOpen stays true,
-// and writes fail with 8020. A write (a frame, a poll's request) at least
-// kReopenPause after the loss or the last attempt opens the same port number
-// with the same line settings again; the first that succeeds traces
-// "[Quorvix] COMn: device back" and goes out. So a host carries on after the
-// adapter is back without Disable and Enable; TransmitterReady is untouched.
+// and writes fail with 8020. A write (a frame, a poll's request) opens the
+// same port number with the same line settings again: the first write after
+// the loss at once, however long the device was gone, later ones at most
+// once per kReopenPause. The first that succeeds traces
+// "[Quorvix] COMn: device back", lets the owner restore what the device lost
+// and goes out. So a host carries on after the adapter is back without
+// Disable and Enable; TransmitterReady is untouched.
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -52,11 +55,18 @@ class CommControl {
   // Error 8012 when closed; nothing while the device is gone.
   std::string Input();
 
+  // Runs after a vanished device was opened again, before the write that
+  // found it back; may write through Output.
+  void SetOnDeviceBack(std::function<void()> handler) {
+    on_device_back_ = std::move(handler);
+  }
+
  private:
   std::unique_ptr<SerialConnection> OpenConnection();
   Error NotOpen(std::string_view what) const;
   // Drops the handle of a device that has gone.
-  void NoteVanished();
+  void DropVanished();
+  bool MayReopen() const;
   // Opens the vanished device again, or throws 8020.
   void Reopen();
 
@@ -64,13 +74,16 @@ class CommControl {
   EventLoop& events_;
   TraceSink& trace_;
   std::function<void()> on_comm_;
+  std::function<void()> on_device_back_;
   std::int16_t comm_port_ = 1;
   std::string settings_{kDefaultSettings};
   LineSettings line_settings_;
   bool open_ = false;
   // Null while open_ only when the device has vanished.
   std::unique_ptr<SerialConnection> connection_;
-  Clock::time_point last_attempt_{};
+  // Counted from the last attempt, not from the loss: a device found gone
+  // long after it went, and already back, is reopened by the first write.
+  std::optional<Clock::time_point> last_attempt_;
 };
 
 }  // namespace quorvix

@@ -1,5 +1,8 @@
 #include "link/frmMain.h"
 
+#include <string>
+#include <vector>
+
 #include "link/frames.h"
 #include "link/handler_guard.h"
 #include "link/messages.h"
@@ -23,7 +26,9 @@ frmMain::frmMain(Platform& platform_in, modMain& state_in)
       state(state_in),
       comMain(platform_in, [this] { comMain_OnComm(); }),
       timCheckDMXIn(platform_in.events, kDefaultPollInterval,
-                    [this] { timCheckDMXIn_Timer(); }) {}
+                    [this] { timCheckDMXIn_Timer(); }) {
+  comMain.SetOnDeviceBack([this] { ResendChannels(); });
+}
 
 void frmMain::SetPollHandler(std::function<void()> handler) {
   poll_handler_ = std::move(handler);
@@ -44,6 +49,17 @@ void frmMain::comMain_OnComm() {
 void frmMain::timCheckDMXIn_Timer() {
   if (!poll_handler_) return;
   RunGuarded(platform.trace, "timCheckDMXIn_Timer", poll_handler_);
+}
+
+// A transmitter powered through the adapter comes back with an empty
+// universe.
+void frmMain::ResendChannels() {
+  const std::vector<std::string> frames = sent_channels.Frames();
+  for (const std::string& frame : frames) comMain.Output(frame);
+  Trace(platform.trace, [&] {
+    return "[Quorvix] COM" + std::to_string(comMain.CommPort()) + ": resent " +
+           std::to_string(frames.size()) + " channels";
+  });
 }
 
 void OpenWithReport(frmMain& window) {

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "link/comm_control.h"
+#include "link/output_memory.h"
 #include "link/timer.h"
 #include "platform/platform.h"
 #include "state/modMain.h"
@@ -28,12 +29,15 @@ class frmMain {
   modMain& state;
   CommControl comMain;
   Timer timCheckDMXIn;
+  // What the transmitter is given again when its device comes back.
+  OutputMemory sent_channels;
   // While a handshake waits, poll ticks stand aside: one would empty
   // LastRecv under the handshake and wait its own second for each pass.
   bool handshake_waiting = false;
 
  private:
   void timCheckDMXIn_Timer();
+  void ResendChannels();
 
   std::function<void()> poll_handler_;
 };

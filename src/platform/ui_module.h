@@ -16,6 +16,9 @@ class UiModule {
   virtual ~UiModule() = default;
   virtual DialogViews& dialogs() = 0;
   virtual MessageBoxes& messages() = 0;
+  // Null while the interface still works here, else why not (UTF-8): the
+  // display it used may have gone since the module was made.
+  virtual const char* Unusable() const = 0;
 };
 
 struct UiModuleRequest {

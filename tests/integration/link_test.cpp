@@ -154,7 +154,7 @@ TEST_F(LinkTest, HandshakeWithTrailingCarriageReturnFails) {
 
 TEST_F(LinkTest, VanishedDeviceFailsClearlyAndIsNoticedOnce) {
   WriteSettings("Host", "q.so", "ComSettings=38400,n,8,1\n");
-  host::SimProcess& sim = StartSim(1);
+  host::SimProcess& sim = StartSimByStableName(1);
   ASSERT_EQ(Init("Host", "q.so"), 0);
   ASSERT_EQ(Enable(), 0);
   ASSERT_EQ(result_, -1);

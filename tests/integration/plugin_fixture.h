@@ -80,6 +80,21 @@ class PluginFixture : public ::testing::Test {
     return *sims_.back();
   }
 
+  // The same, with COM<port> linked to the simulator's stable name as a user
+  // links an adapter's /dev/serial/by-id name: a "vanish" removes only the
+  // stable name, so the port's link dangles as it does for a pulled adapter
+  // (and COM<port> never falls back to /dev/ttyS<port-1>).
+  host::SimProcess& StartSimByStableName(int port) {
+    const std::filesystem::path stable =
+        config_ / "by-id" / ("usb-sim-COM" + std::to_string(port));
+    std::filesystem::create_directories(stable.parent_path());
+    std::filesystem::create_symlink(stable, PortLink(port));
+    sims_.push_back(std::make_unique<host::SimProcess>(
+        QUORVIX_SIM, std::vector<std::string>{"--link", stable.string(),
+                                              "--log", SimLog(port).string()}));
+    return *sims_.back();
+  }
+
   void WriteSettings(const std::string& title, const std::string& file_name,
                      const std::string& lines) {
     std::ofstream(SettingsFile(title)) << "[Plugins\\" << file_name << "]\n"
@@ -131,10 +146,11 @@ class PluginFixture : public ::testing::Test {
   std::function<void(const Report&)> on_report_;
   int helper_releases_ = 0;
 
- private:
   static void OnTrace(void* context, const char* line) {
     static_cast<PluginFixture*>(context)->trace_.emplace_back(line);
   }
+
+ private:
   static void OnMessage(void* context, int is_error, const char* title,
                         const char* text) {
     static_cast<PluginFixture*>(context)->messages_.push_back(

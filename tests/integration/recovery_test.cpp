@@ -41,7 +41,7 @@ class RecoveryTest : public PluginFixture {
 
 TEST_F(RecoveryTest, ReplugCarriesOnWithoutDisableAndEnable) {
   WriteSettings("Host", "q.so", "ComSettings=38400,n,8,1\n");
-  host::SimProcess& sim = StartSim(1);
+  host::SimProcess& sim = StartSimByStableName(1);
   ASSERT_EQ(Init("Host", "q.so"), 0);
   ASSERT_EQ(Enable(), 0);
   ASSERT_EQ(result_, -1);
@@ -75,11 +75,35 @@ TEST_F(RecoveryTest, ReplugCarriesOnWithoutDisableAndEnable) {
   EXPECT_TRUE(messages_.empty());
 }
 
+TEST_F(RecoveryTest, APowerCycledTransmitterGetsItsUniverseBackAtTheFirstFrame) {
+  WriteSettings("Host", "q.so", "ComSettings=38400,n,8,1\n");
+  host::SimProcess& sim = StartSimByStableName(1);
+  ASSERT_EQ(Init("Host", "q.so"), 0);
+  ASSERT_EQ(Enable(), 0);
+  ASSERT_EQ(result_, -1);
+  for (const auto& [channel, value] :
+       {std::pair{1, 10}, {7, 70}, {512, 255}, {7, 71}}) {
+    ASSERT_EQ(SetChannel(channel, value), 0);
+  }
+  Unplug(sim);
+  Pump(1500);  // quiet: nothing written while the device is gone
+  ASSERT_EQ(sim.Command("replug reset").rfind("ok replug ", 0), 0u);
+  ASSERT_EQ(sim.Command("out 7"), "ok out 7 0");
+
+  EXPECT_EQ(SetChannel(2, 20), 0) << plugin_->last_error();
+  for (const auto& [channel, value] :
+       {std::pair{1, 10}, {2, 20}, {3, 0}, {7, 71}, {512, 255}}) {
+    EXPECT_EQ(sim.Command("out " + std::to_string(channel)),
+              "ok out " + std::to_string(channel) + " " + std::to_string(value));
+  }
+  EXPECT_EQ(CountTrace("[Quorvix] COM1: resent 3 channels"), 1u);
+}
+
 TEST_F(RecoveryTest, PollingResumesAfterReplug) {
   WriteSettings("Host", "q.so",
                 "ComSettings=38400,n,8,1\nDMXInActive=True\n"
                 "DMXInChannels=4\nDMXInInterval=50\n");
-  host::SimProcess& sim = StartSim(1);
+  host::SimProcess& sim = StartSimByStableName(1);
   ASSERT_EQ(Init("Host", "q.so"), 0);
   ASSERT_EQ(Enable(), 0);
   ASSERT_EQ(sim.Command("in 1 5"), "ok in 1 5");

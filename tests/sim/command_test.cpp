@@ -40,7 +40,8 @@ TEST(Command, InputChannelsAreSetShownAndRamped) {
   Parse<command::Dump>("dump");
   Parse<command::Stats>("stats\r");
   Parse<command::Vanish>("vanish");
-  Parse<command::Replug>("replug");
+  EXPECT_FALSE(Parse<command::Replug>("replug").reset);
+  EXPECT_TRUE(Parse<command::Replug>("replug reset").reset);
   Parse<command::Quit>("quit");
 }
 
@@ -97,6 +98,7 @@ TEST(Command, ErrorsNameTheWordAndWhatWasWrong) {
             "baud: baud rate '0' is not a number from 1 to 4000000");
   EXPECT_EQ(ErrorOf("trailer 100"), "trailer: '100' is not two hex digits");
   EXPECT_EQ(ErrorOf("dump 1"), "dump: usage: dump");
+  EXPECT_EQ(ErrorOf("replug now"), "replug: 'now' is not reset");
   EXPECT_EQ(ErrorOf("hello"), "unknown command 'hello' (try --help)");
 }
 

@@ -253,6 +253,10 @@ TEST(SimProcess, ReplugPutsAFreshLineBehindTheSameLink) {
   new_port.Write({0xFF, 0x01, 0x00, 0x01, 0x07, 0x00});
   EXPECT_EQ(sim.Command("out 2"), "ok out 2 7");
   EXPECT_EQ(sim.Command("out 1"), "ok out 1 42");
+  // A power-cycled transmitter comes back with an empty universe.
+  ASSERT_EQ(sim.Command("replug reset").rfind("ok replug /", 0), 0u);
+  EXPECT_EQ(sim.Command("out 1"), "ok out 1 0");
+  EXPECT_EQ(sim.Command("out 2"), "ok out 2 0");
   EXPECT_EQ(sim.Command("quit"), "ok quit");
   EXPECT_EQ(sim.Wait(), 0);
   EXPECT_FALSE(fs::exists(fs::symlink_status(link)));

@@ -122,8 +122,13 @@ ParsedCommand ParseCommand(std::string_view line) {
     return r.Arity(0, 0, "stats") ? r.Result(Stats{}) : r.Error();
   if (name == "vanish")
     return r.Arity(0, 0, "vanish") ? r.Result(Vanish{}) : r.Error();
-  if (name == "replug")
-    return r.Arity(0, 0, "replug") ? r.Result(Replug{}) : r.Error();
+  if (name == "replug") {
+    if (!r.Arity(0, 1, "replug [reset]")) return r.Error();
+    const bool reset = words.size() == 2;
+    if (reset && words[1] != "reset")
+      r.Fail("'" + std::string(words[1]) + "' is not reset");
+    return r.Result(Replug{reset});
+  }
   if (name == "quit")
     return r.Arity(0, 0, "quit") ? r.Result(Quit{}) : r.Error();
   if (name == "silent") {

@@ -51,7 +51,9 @@ struct Flood {
   bool on;
 };
 struct Vanish {};
-struct Replug {};
+struct Replug {
+  bool reset = false;  // the device was power-cycled: its universe is empty
+};
 struct Quit {};
 }  // namespace command
 

@@ -321,12 +321,14 @@ std::string Simulator::Execute(const Command& command) {
     if (on_replug_) on_replug_(std::string());
     return "ok vanish";
   }
-  if (std::holds_alternative<Replug>(command)) {
+  if (const auto* c = std::get_if<Replug>(&command)) {
     if (pty_.open()) HangUp(now);
     pty_ = PseudoTerminal();
+    if (c->reset) output_ = Universe();
     // Half a request from the old line must not join the new one's bytes.
     parser_ = ProtocolParser();
-    Log(now, "replug pty " + pty_.path());
+    Log(now, std::string(c->reset ? "replug reset" : "replug") + " pty " +
+                 pty_.path());
     if (on_replug_) on_replug_(pty_.path());
     return "ok replug " + pty_.path();
   }

@@ -69,10 +69,11 @@ lines and lines starting with # are ignored without an answer):
                           device is gone (the driver sees a hang-up);
                           commands still work
                                                   -> ok vanish
-  replug                  the device comes back: a fresh pseudo-terminal (the
+  replug [reset]          the device comes back: a fresh pseudo-terminal (the
                           old one vanishes first if it is still there), the
                           --link pointed at it; output universe, inputs and
-                          counters stay                 -> ok replug PATH
+                          counters stay, but "reset" empties the output
+                          universe as a power cycle does -> ok replug PATH
   quit                    end (also end of input, SIGINT, SIGTERM, SIGHUP)
                                                   -> ok quit
 Before a command runs, everything the driver has already written is read and

@@ -7,11 +7,18 @@
 namespace quorvix::capi {
 
 void HostTraceSink::Set(qvx_trace_fn function, void* context) {
+  const std::lock_guard lock(mutex_);
   function_ = function;
   context_ = function ? context : nullptr;
 }
 
+bool HostTraceSink::Listening() const {
+  const std::lock_guard lock(mutex_);
+  return function_ != nullptr || fallback_.Listening();
+}
+
 void HostTraceSink::Write(std::string_view line) {
+  const std::lock_guard lock(mutex_);
   if (!function_) {
     fallback_.Write(line);
     return;
@@ -29,11 +36,18 @@ void HostTraceSink::Write(std::string_view line) {
 }
 
 void HostMessageSink::Set(qvx_message_fn function, void* context) {
+  const std::lock_guard lock(mutex_);
   function_ = function;
   context_ = function ? context : nullptr;
 }
 
+bool HostMessageSink::HostSet() const {
+  const std::lock_guard lock(mutex_);
+  return function_ != nullptr;
+}
+
 void HostMessageSink::Show(MessageIcon icon, std::string_view text) {
+  const std::lock_guard lock(mutex_);
   if (!function_) {
     fallback_.Show(icon, text);
     return;

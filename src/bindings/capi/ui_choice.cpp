@@ -19,15 +19,27 @@ bool InProcess(const char* library) {
   return true;
 }
 
-// Where this library was loaded from: the module is installed beside it.
-std::filesystem::path ModulePath() {
+// The folder this library was loaded from, made absolute while loading:
+// dladdr gives the very name the host passed to dlopen, which may be
+// relative ("./libquorvix.so", a relative LD_LIBRARY_PATH entry), and a
+// host that changes its working folder later (into a show folder, say) must
+// not load a module planted there. Empty when it cannot be known.
+std::filesystem::path FolderAtLoad() {
   Dl_info info{};
-  if (dladdr(reinterpret_cast<const void*>(&ModulePath), &info) == 0 ||
-      info.dli_fname == nullptr) {
-    return kModuleFile;
+  if (dladdr(reinterpret_cast<const void*>(&FolderAtLoad), &info) == 0 ||
+      info.dli_fname == nullptr || *info.dli_fname == '\0') {
+    return {};
   }
-  return std::filesystem::path(info.dli_fname).parent_path() / kModuleFile;
+  std::error_code error;
+  const std::filesystem::path library =
+      std::filesystem::absolute(info.dli_fname, error);
+  if (error || !library.is_absolute()) return {};
+  return library.lexically_normal().parent_path();
 }
+
+// Dynamic initialisation runs inside the host's dlopen, in its working
+// folder of that moment.
+const std::filesystem::path kLoadedFrom = FolderAtLoad();
 
 struct Wanted {
   UiWish wish;
@@ -46,23 +58,21 @@ Wanted WantedUi(UiWish host_wish) {
 
 }  // namespace
 
-void UiChoice::Wish(UiWish wish) {
-  wish_ = static_cast<int>(wish);
-  stale_ = true;
-}
+void UiChoice::Wish(UiWish wish) { wish_ = static_cast<int>(wish); }
 
 UiModule* UiChoice::Gtk(GMainContext* pinned) {
-  // A refusal is asked again each time: a host may start GTK later.
-  if (!stale_.exchange(false) && chosen_ != nullptr) return chosen_;
+  // Decided afresh at each need, which is cheap: a host may start GTK
+  // later, close its display, or hand the default context to another
+  // thread, and a GTK loop that nobody can end would hang it.
   std::string why;
-  chosen_ = Decide(pinned, why);
-  std::string line = chosen_ != nullptr ? "[Quorvix] UI: GTK 3 (" + why + ")"
+  UiModule* const chosen = Decide(pinned, why);
+  std::string line = chosen != nullptr ? "[Quorvix] UI: GTK 3 (" + why + ")"
                                         : "[Quorvix] UI: none, " + why;
   if (line != traced_) {
     Trace(line);
     traced_ = std::move(line);
   }
-  return chosen_;
+  return chosen;
 }
 
 UiModule* UiChoice::Decide(GMainContext* pinned, std::string& why) {
@@ -104,8 +114,20 @@ UiModule* UiChoice::Decide(GMainContext* pinned, std::string& why) {
 }
 
 UiModule* UiChoice::Load(bool only_open_display, std::string& why) {
-  if (module_) return module_.get();
-  const std::filesystem::path path = ModulePath();
+  if (module_) {
+    if (const char* const unusable = module_->Unusable()) {
+      why = std::string("since ") + unusable;
+      return nullptr;
+    }
+    return module_.get();
+  }
+  if (!kLoadedFrom.is_absolute()) {
+    why = std::string("since the folder libquorvix.so was loaded from is "
+                      "unknown, so ") +
+          kModuleFile + " is not looked for";
+    return nullptr;
+  }
+  const std::filesystem::path path = kLoadedFrom / kModuleFile;
   // GTK cannot be unloaded: the module stays for the life of the process.
   void* const handle =
       dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);

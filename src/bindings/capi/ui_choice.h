@@ -1,10 +1,10 @@
 #pragma once
 // Which dialog and message boxes the plug-in shows: GTK 3's, from
 // libquorvix-gtk.so beside this library, or none (the headless dialog; the
-// boxes go to the host's sink or standard error). Decided when first
-// needed; GTK, once chosen, stays until the host states another wish, none
-// is decided again at each need. A trace line says what was chosen and
-// why, whenever that changes.
+// boxes go to the host's sink or standard error). Decided again at each
+// need; a trace line says what was chosen and why, whenever that changes.
+// The module is looked for only in the folder libquorvix.so was loaded
+// from, as an absolute path fixed while it was loaded.
 //
 // GTK is used only where it can work: its events arrive on the global
 // default main context, so the driver's pinned context must be that one,
@@ -46,8 +46,6 @@ class UiChoice {
 
   TraceSink& trace_;
   std::atomic<int> wish_{static_cast<int>(UiWish::kAuto)};
-  std::atomic<bool> stale_{true};
-  UiModule* chosen_ = nullptr;
   std::string traced_;  // the last line traced: each says something new
   // Kept once made: the module stays loaded for good anyway.
   std::unique_ptr<UiModule> module_;

@@ -27,6 +27,13 @@ class GtkUiModule final : public UiModule {
  public:
   DialogViews& dialogs() override { return dialogs_; }
   MessageBoxes& messages() override { return messages_; }
+  const char* Unusable() const override {
+    GdkDisplay* const display = gdk_display_get_default();
+    if (display == nullptr || gdk_display_is_closed(display)) {
+      return "the display GTK 3 used is closed";
+    }
+    return nullptr;
+  }
 
  private:
   DialogWindows dialogs_;

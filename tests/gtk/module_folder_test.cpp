@@ -1,0 +1,66 @@
+// A host that loads the plug-in by a relative name and later changes its
+// working folder (into an unpacked show, say) must never load a GTK module
+// planted there: only the one beside the library as it was loaded.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/temp_folder.h"
+#include "plugin_library.h"
+#include "quorvix.h"
+
+namespace quorvix::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+void Collect(void* context, const char* line) {
+  static_cast<std::vector<std::string>*>(context)->emplace_back(line);
+}
+void IgnoreBox(void*, int, const char*, const char*) {}
+
+TEST(GtkModuleFolder, APlantedModuleInTheLaterWorkingFolderNeverRuns) {
+  const common::TempFolder folder("quorvix-module-folder");
+  const fs::path plugin = folder / "plugin";
+  fs::create_directories(plugin / "show");
+  fs::copy_file(QUORVIX_LIBRARY, plugin / "libquorvix.so");
+  fs::copy_file(QUORVIX_GTK_MODULE, plugin / "libquorvix-gtk.so");
+  fs::copy_file(PLANTED_MODULE, plugin / "show" / "libquorvix-gtk.so");
+  const fs::path marker = folder / "planted-module-ran";
+  setenv("QUORVIX_PLANTED_MARKER", marker.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
+  // Without a display the real module refuses, saying why: that is how it
+  // shows that it ran.
+  unsetenv("DISPLAY");
+  unsetenv("WAYLAND_DISPLAY");
+  const fs::path start = fs::current_path();
+
+  fs::current_path(plugin);
+  host::PluginLibrary library("./libquorvix.so");
+  fs::current_path(plugin / "show");
+  std::vector<std::string> trace;
+  library.set_trace(&Collect, &trace);
+  library.set_message_box(&IgnoreBox, nullptr);
+  ASSERT_EQ(library.set_ui(QVX_UI_GTK), 0);
+  qvx_driver* const driver = library.create();
+  ASSERT_NE(driver, nullptr);
+  qvx_bool result = 0;
+  ASSERT_EQ(library.Init(driver, "Show", "q.so", nullptr, &result), 0);
+  ASSERT_EQ(library.Configure(driver, &result), 0) << library.last_error();
+  library.destroy(driver);
+  fs::current_path(start);
+
+  EXPECT_FALSE(fs::exists(marker)) << "the planted module was loaded";
+  EXPECT_THAT(trace, ::testing::Contains(
+                         "[Quorvix] UI: none, since GTK 3 cannot open the "
+                         "display (DISPLAY is not set)"));
+}
+
+}  // namespace
+}  // namespace quorvix::test
