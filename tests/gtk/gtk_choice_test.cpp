@@ -8,6 +8,7 @@
 #include <clocale>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "gtk_host_fixture.h"
 
@@ -55,6 +56,23 @@ TEST_F(GtkChoice, AskedForOpensTheDisplayAndLeavesTheLocale) {
   EXPECT_EQ(seen[0].text, kM1);
   EXPECT_EQ(seen[0].type, GTK_MESSAGE_ERROR);
   EXPECT_EQ(seen[0].title, kBoxTitle);
+
+  // Chosen once is not chosen for good: another thread that now runs the
+  // default context, or a display that went, is seen at the next box.
+  GMainLoop* const loop = g_main_loop_new(nullptr, FALSE);
+  std::thread runner([loop] { g_main_loop_run(loop); });
+  while (!g_main_loop_is_running(loop)) std::this_thread::yield();
+  EXPECT_EQ(Enable(), 0) << plugin_->last_error();
+  g_main_loop_quit(loop);
+  runner.join();
+  g_main_loop_unref(loop);
+  EXPECT_TRUE(HasTrace(
+      "[Quorvix] UI: none, since another thread runs the global default GLib "
+      "context"));
+  gdk_display_close(gdk_display_get_default());
+  EXPECT_EQ(Enable(), 0) << plugin_->last_error();
+  EXPECT_TRUE(HasTrace("[Quorvix] UI: none, since the display GTK 3 used is closed"));
+  EXPECT_TRUE(boxes_.Take().empty()) << "a GTK box where none can work";
   unsetenv("QUORVIX_UI");
 }
 
