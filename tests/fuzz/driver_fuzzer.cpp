@@ -3,8 +3,10 @@
 // back, failing host callbacks and time passing (poll ticks). After every
 // step: LastRecv within its cap, every byte written a well-formed frame,
 // every call that succeeds traced from Begin to End, DMXInPrevious changed
-// only for a channel the host was told about (or with no helper), and
-// every failure one of the errors a host is told about.
+// only for a channel the host was told about (or with no helper), every
+// failure one of the errors a host is told about, and a device that comes
+// back carrying on by itself: once the pause is over, a value set reaches
+// the line.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <array>
@@ -170,8 +172,14 @@ class Session {
     HostCall("SetChannel", [&] { sent = driver_.SetChannel(channel, value); });
     if (!sent) return;
     if (channel == INT32_MIN || value < 0 || value > 255) std::abort();
+    CheckLastFrame(writes_before, channel, value);
+  }
+
+  // The frame goes last; frames before it restore a device that is back.
+  void CheckLastFrame(std::size_t writes_before, std::int32_t channel,
+                      std::int32_t value) const {
     const auto& writes = fake_.serial.writes();
-    if (writes.size() != writes_before + 1 ||
+    if (writes.size() <= writes_before ||
         writes.back() != ExpectedFrame(channel, value)) {
       std::abort();
     }
@@ -179,11 +187,33 @@ class Session {
 
   // Writes failing, or the adapter pulled and plugged back.
   void Device() {
-    switch (in_.ConsumeIntegralInRange(0, 2)) {
-      case 0: return fake_.serial.FailWrites(in_.ConsumeBool());
+    switch (in_.ConsumeIntegralInRange(0, 3)) {
+      case 0:
+        writes_fail_ = in_.ConsumeBool();
+        return fake_.serial.FailWrites(writes_fail_);
       case 1: return fake_.serial.Unplug();
-      default: return fake_.serial.Replug();
+      case 2: return fake_.serial.Replug();
+      default: return ComesBack();
     }
+  }
+
+  // Pulled, plugged back and, once the pause is over, a value set: it must
+  // go out without Disable and Enable.
+  void ComesBack() {
+    fake_.serial.Unplug();
+    fake_.serial.Replug();
+    fake_.events.Advance(CommControl::kReopenPause);
+    if (writes_fail_ || !state().TransmitterReady || !module_.HasMainWindow() ||
+        !module_.MainWindow().comMain.PortOpen()) {
+      return;
+    }
+    const auto channel = in_.ConsumeIntegralInRange<std::int32_t>(1, 512);
+    const auto value = in_.ConsumeIntegral<std::uint8_t>();
+    const std::size_t writes_before = fake_.serial.writes().size();
+    bool sent = false;
+    HostCall("SetChannel", [&] { sent = driver_.SetChannel(channel, value); });
+    if (!sent) std::abort();
+    CheckLastFrame(writes_before, channel, value);
   }
 
   void ScriptHandshake() {
@@ -256,6 +286,7 @@ class Session {
   std::weak_ptr<fake::FakeHelper> helper_;
   HostCallResult helper_result_;
   std::vector<fake::HelperCall> helper_calls_;
+  bool writes_fail_ = false;
 };
 
 }  // namespace
