@@ -9,8 +9,9 @@ linux_packages=(cmake ninja-build g++ pkg-config python3 libglib2.0-dev
 # libFuzzer.
 test_packages=(clang libclang-rt-14-dev)
 # quorvix-ola builds only where OLA's client library is; its test runs the
-# daemon from ola.
-ola_packages=(libola-dev ola)
+# daemon from ola; systemd-analyze (systemd) checks its example unit. The
+# systemd package starts nothing where systemd is not running already.
+ola_packages=(libola-dev ola systemd)
 # The GTK dialog module, and its tests on a virtual X server with a font;
 # librsvg2-common loads the theme's arrow icons.
 gtk_packages=(libgtk-3-dev librsvg2-common xvfb xdotool fonts-dejavu-core)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Soak and load: drives the Linux plug-in against quorvix-sim and prints every
 # figure. Fails only on what must never happen: a frame lost or corrupted on
-# the line, a DMX-In report lost, doubled or out of order, a crash.
+# the line, a DMX-In report lost, doubled or out of order, memory growing
+# under a flood, a crash.
 #   tools/soak.sh [short|long] [BUILD_DIR]
 # short (CI): 50,000 frames, a 5 s flood, 1,000 input changes, 3 s a rate;
 # long (releases): 1,000,000 frames, a 30 s flood, 10,000 changes, 20 s a rate.

@@ -1,7 +1,8 @@
 #pragma once
 // The soak's scenarios. Each prints its figures, one "  name: value" line
 // each, and throws SoakFailure only for what must never happen: a frame lost
-// or corrupted on the line, a report lost, doubled or out of order.
+// or corrupted on the line, a report lost, doubled or out of order, memory
+// growing under a flood.
 
 #include "soak_host.h"
 
@@ -9,7 +10,8 @@ namespace quorvix::soak {
 
 // `frames` channel frames as fast as the host can send them, unpaced.
 void Frames(const Paths& paths, long frames);
-// The transmitter floods for `seconds` while the host keeps sending.
+// The transmitter floods while the host keeps sending: a warm-up, then
+// `seconds` in which memory must not grow past a small bound.
 void Flood(const Paths& paths, int seconds);
 // `changes` input changes on a paced 38400-baud line, each reported once.
 void InputChanges(const Paths& paths, long changes);

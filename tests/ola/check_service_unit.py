@@ -1,0 +1,125 @@
+#!/usr/bin/env python3
+"""Checks the example systemd unit of quorvix-ola without running it.
+
+systemd-analyze must load it without a single complaint (with its programs
+pointed at this build's) and rate its sandbox at most MAX_EXPOSURE; it must
+not restart after a configuration error (exit code 2); and the sandbox must
+still leave the bridge what it needs: TCP to olad on the loopback and the
+serial ports, reached through the dialout group.
+Usage: check_service_unit.py UNIT BRIDGE LIBRARY
+"""
+import pathlib
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+MAX_EXPOSURE = 2.0
+INSTALLED_BRIDGE = "/usr/local/bin/quorvix-ola"
+INSTALLED_LIBRARY = "/usr/local/lib/libquorvix.so"
+SERIAL_GROUPS = ("char-ttyS", "char-ttyUSB", "char-ttyACM")
+
+
+def service_settings(text: str) -> dict[str, list[str]]:
+    """[Service] key -> its values in order; an empty value resets the list,
+    as systemd does for list settings."""
+    settings: dict[str, list[str]] = {}
+    section = ""
+    for line in text.splitlines():
+        line = line.strip()
+        if not line or line[0] in "#;":
+            continue
+        if line.startswith("["):
+            section = line
+        elif section == "[Service]":
+            key, _, value = line.partition("=")
+            values = settings.setdefault(key.strip(), [])
+            if value.strip():
+                values.append(value.strip())
+            else:
+                values.clear()
+    return settings
+
+
+def is_true(values: list[str]) -> bool:
+    return bool(values) and values[-1] in ("yes", "true", "on", "1")
+
+
+def verify(unit: pathlib.Path, bridge: str, library: str) -> list[str]:
+    """systemd-analyze verify warns about an unknown key and still exits 0,
+    so anything it says is a failure."""
+    text = unit.read_text()
+    with tempfile.TemporaryDirectory() as folder:
+        copy = pathlib.Path(folder) / unit.name
+        copy.write_text(text.replace(INSTALLED_BRIDGE, bridge)
+                        .replace(INSTALLED_LIBRARY, library))
+        run = subprocess.run(["systemd-analyze", "verify", str(copy)],
+                             capture_output=True, text=True, check=False)
+    said = (run.stdout + run.stderr).strip()
+    if run.returncode != 0 or said:
+        return [f"systemd-analyze verify (exit code {run.returncode}): {said}"]
+    return []
+
+
+def exposure(unit: pathlib.Path) -> list[str]:
+    run = subprocess.run(
+        ["systemd-analyze", "security", "--offline=true", "--no-pager",
+         str(unit)], capture_output=True, text=True, check=False)
+    found = re.search(r"Overall exposure level for \S+: (\d+\.\d)", run.stdout)
+    if not found:
+        return [f"systemd-analyze security printed no overall exposure "
+                f"(exit code {run.returncode}): {run.stderr.strip()}"]
+    score = float(found.group(1))
+    print(f"exposure {score} (at most {MAX_EXPOSURE})")
+    if score <= MAX_EXPOSURE:
+        return []
+    open_items = [line for line in run.stdout.splitlines()
+                  if line.startswith("✗")]
+    return [f"exposure {score} is above {MAX_EXPOSURE}; still open:",
+            *open_items]
+
+
+def bridge_needs(settings: dict[str, list[str]]) -> list[str]:
+    problems = []
+    restart_prevented = " ".join(settings.get("RestartPreventExitStatus", []))
+    if "2" not in restart_prevented.split():
+        problems.append("RestartPreventExitStatus lacks 2: a configuration "
+                        "error would restart forever")
+    families = " ".join(settings.get("RestrictAddressFamilies", []))
+    denied = families.startswith("~")
+    if families and ("AF_INET" in families.lstrip("~").split()) == denied:
+        problems.append(f"RestrictAddressFamilies={families} refuses "
+                        "AF_INET, the bridge's link to olad")
+    for cut_off in ("PrivateNetwork", "PrivateDevices"):
+        if is_true(settings.get(cut_off, [])):
+            problems.append(f"{cut_off}=yes cuts the bridge off from olad "
+                            "or the serial port")
+    if settings.get("DevicePolicy", ["auto"])[-1] != "auto":
+        # Without an access list, systemd allows rwm.
+        allowed = {(value.split() + ["rwm"])[0]: (value.split() + ["rwm"])[1]
+                   for value in settings.get("DeviceAllow", [])}
+        for group in SERIAL_GROUPS:
+            if not set("rw") <= set(allowed.get(group, "")):
+                problems.append(f"DeviceAllow lacks {group} rw")
+    if "dialout" not in " ".join(settings.get("SupplementaryGroups", [])).split():
+        problems.append("SupplementaryGroups lacks dialout, the group of "
+                        "the serial ports")
+    return problems
+
+
+def main() -> int:
+    unit, bridge, library = pathlib.Path(sys.argv[1]), sys.argv[2], sys.argv[3]
+    if not shutil.which("systemd-analyze"):
+        print("systemd-analyze is missing (Debian package systemd; "
+              "tools/install-deps.sh ola)")
+        return 1
+    problems = (verify(unit, bridge, library) + exposure(unit) +
+                bridge_needs(service_settings(unit.read_text())))
+    for problem in problems:
+        print(problem)
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
