@@ -65,7 +65,11 @@ void frmMain::ResendChannels() {
 void OpenWithReport(frmMain& window) {
   try {
     window.comMain.SetPortOpen(true);
-  } catch (const Error&) {
+  } catch (const Error& error) {
+    // M1 names no reason; whoever reads the trace gets it.
+    Trace(window.platform.trace, [&] {
+      return std::string("[Quorvix] Open failed: ") + error.what();
+    });
     window.platform.messages.Show(MessageIcon::kError, kMessagePortOpenFailed);
   }
 }

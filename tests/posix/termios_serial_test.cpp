@@ -1,6 +1,9 @@
 #include "platform/posix/termios_serial.h"
 
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -269,6 +272,52 @@ TEST_F(TermiosSerialTest, MissingOrUnsuitableDevices) {
   Link(10, plain);
   ExpectError([&] { serial_.Open(10, {}, [] {}); }, kDeviceFailed,
               "COM10 is not a serial device");
+}
+
+// A user outside the device's group is told which group lets them in.
+TEST_F(TermiosSerialTest, APermissionProblemNamesTheGroupThatMayOpen) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to open as another user";
+  const group* const dialout = getgrnam("dialout");
+  if (dialout == nullptr) GTEST_SKIP() << "no group dialout here";
+  ASSERT_EQ(chown(slave_path_.c_str(), 0, dialout->gr_gid), 0);
+  ASSERT_EQ(chmod(slave_path_.c_str(), 0660), 0);
+  Link(11, slave_path_);
+  // The other user must still find the port's link.
+  for (const auto& entry : fs::recursive_directory_iterator(home_.root())) {
+    if (entry.is_directory()) chmod(entry.path().c_str(), 0755);
+  }
+  chmod(home_.root().c_str(), 0755);
+  int pipe_ends[2];
+  ASSERT_EQ(pipe(pipe_ends), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::string what = "opened";
+    if (setgroups(0, nullptr) == 0 && setgid(65534) == 0 &&
+        setuid(65534) == 0) {
+      try {
+        serial_.Open(11, {}, [] {});
+      } catch (const Error& error) {
+        what = std::to_string(error.number()) + " " + error.what();
+      }
+    } else {
+      what = "cannot drop privileges";
+    }
+    (void)!write(pipe_ends[1], what.data(), what.size());
+    _exit(0);
+  }
+  close(pipe_ends[1]);
+  std::array<char, 1024> text{};
+  const ssize_t n = read(pipe_ends[0], text.data(), text.size());
+  close(pipe_ends[0]);
+  waitpid(child, nullptr, 0);
+  const std::string what(text.data(), n > 0 ? static_cast<std::size_t>(n) : 0);
+  EXPECT_THAT(what, ::testing::StartsWith(std::to_string(kDeviceFailed) +
+                                          " COM11 cannot be opened"));
+  EXPECT_THAT(what, ::testing::HasSubstr("Permission denied"));
+  EXPECT_THAT(what, ::testing::HasSubstr(
+                        "members of the group dialout may open it: sudo "
+                        "usermod -aG dialout $USER, then log in again"));
 }
 
 TEST_F(TermiosSerialTest, AHangUpIsNoticedOnce) {

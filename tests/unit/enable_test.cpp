@@ -88,7 +88,8 @@ TEST_F(EnableTest, WarningComesBeforeTheLinkCountsAsReady) {
 }
 
 // Missing, held by another program, or a device that fails while opening
-// (a back end that cannot start its reader, say): all of them are M1.
+// (a back end that cannot start its reader, say): all of them are M1, and
+// the reason is traced.
 TEST_F(EnableTest, PortThatCannotBeOpenedShowsM1AndSkipsTheHandshake) {
   for (const int number : {kPortMissing, kPortInUse, kDeviceFailed}) {
     fake.messages.Clear();
@@ -103,7 +104,11 @@ TEST_F(EnableTest, PortThatCannotBeOpenedShowsM1AndSkipsTheHandshake) {
     EXPECT_EQ(fake.messages.shown(), (std::vector<ShownMessage>{kM1}));
     EXPECT_TRUE(fake.serial.writes().empty());
     EXPECT_EQ(fake.events.sleeps(), 0);
-    EXPECT_EQ(trace(), kEnableLines);
+    EXPECT_EQ(trace(),
+              (std::vector<std::string>{
+                  kEnableLines[0],
+                  "[Quorvix] Open failed: Cannot open COM1 (scripted failure)",
+                  kEnableLines[1]}));
     EXPECT_FALSE(window().comMain.PortOpen());
   }
 }

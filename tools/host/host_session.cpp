@@ -52,6 +52,7 @@ HostSession::~HostSession() {
 bool HostSession::Check(const char* operation, int rc,
                         const std::string& result) {
   if (rc != 0) {
+    any_failed_ = true;
     out_ << operation << " failed: error " << rc << ": " << plugin_.last_error()
          << "\n";
     return false;
@@ -75,7 +76,13 @@ bool HostSession::Init(const std::string& title, const std::string& file_name) {
   return Check("Init", rc, Boolean(result));
 }
 
-bool HostSession::Enable() { return Call("Enable", plugin_.Enable); }
+bool HostSession::Enable() {
+  qvx_bool result = 0;
+  const int rc = plugin_.Enable(driver_, &result);
+  if (!Check("Enable", rc, Boolean(result))) return false;
+  any_failed_ |= result == 0;
+  return result != 0;
+}
 
 bool HostSession::Disable() { return Call("Disable", plugin_.Disable); }
 
@@ -103,7 +110,7 @@ void HostSession::ShowTrace(bool show) {
   if (show) {
     plugin_.set_trace(&HostSession::PrintTrace, this);
   } else {
-    plugin_.set_trace([](void*, const char*) {}, nullptr);
+    plugin_.set_trace(&HostSession::PrintPortTrace, this);
   }
 }
 
@@ -139,6 +146,14 @@ void HostSession::Release(void*) {}
 void HostSession::PrintTrace(void* context, const char* line) {
   static_cast<HostSession*>(context)->out_ << "  trace: " << Visible(line)
                                            << "\n";
+}
+
+void HostSession::PrintPortTrace(void* context, const char* line) {
+  const std::string_view text(line);
+  if (text.starts_with("[Quorvix] Open failed: ") ||
+      text.starts_with("[Quorvix] COM")) {
+    PrintTrace(context, line);
+  }
 }
 
 void HostSession::PrintMessage(void* context, int is_error, const char* title,

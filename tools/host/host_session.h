@@ -25,7 +25,8 @@ class HostSession {
   HostSession& operator=(const HostSession&) = delete;
 
   // Each prints "<Operation> -> <result>" or "<Operation> failed: error N:
-  // text" and returns false on failure.
+  // text" and returns false on failure. An Enable that answers False (no
+  // port, no transmitter) counts as a failure too.
   bool Init(const std::string& title, const std::string& file_name);
   bool Enable();
   bool Disable();
@@ -34,8 +35,11 @@ class HostSession {
   bool Term();
   bool PluginName();
 
-  // Whether trace lines are printed from now on.
+  // Whether every trace line is printed from now on; without, only those
+  // about the port (why it did not open, a device gone or back).
   void ShowTrace(bool show);
+  // Whether any call has failed so far.
+  bool AnyFailed() const { return any_failed_; }
   // Message boxes are the plug-in's own from now on (a window where it
   // shows one), not printed lines.
   void LeaveBoxesToPlugin();
@@ -56,6 +60,7 @@ class HostSession {
                     std::uint8_t value);
   static void Release(void* context);
   static void PrintTrace(void* context, const char* line);
+  static void PrintPortTrace(void* context, const char* line);
   static void PrintMessage(void* context, int is_error, const char* title,
                            const char* text);
 
@@ -64,6 +69,7 @@ class HostSession {
   qvx_driver* driver_ = nullptr;
   std::vector<DMXInReport> reports_;
   std::function<void(const DMXInReport&)> on_report_;
+  bool any_failed_ = false;
 };
 
 }  // namespace quorvix::host

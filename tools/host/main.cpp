@@ -25,7 +25,10 @@ void Usage() {
          "          set CH VALUE | chase FIRST LAST ROUNDS DELAY_MS | watch "
          "MS\n"
          "UI: gtk (the dialog and modal boxes in GTK 3 windows), none, auto "
-         "(the default)\n";
+         "(the default)\n"
+         "Without --trace, only the trace lines about the port are shown.\n"
+         "Exit status: 0 when every call succeeded, 1 when one failed (an "
+         "Enable that\nanswers False too), 2 for a command it cannot run.\n";
 }
 
 std::optional<int> UiNamed(const std::string& name) {
@@ -85,9 +88,10 @@ int main(int argc, char** argv) {
         quorvix::host::RunScript(session, quorvix::host::SplitWords(line));
         std::cout.flush();
       }
-      return 0;
+      return session.AnyFailed() ? 1 : 0;
     }
-    return quorvix::host::RunScript(session, words) ? 0 : 2;
+    if (!quorvix::host::RunScript(session, words)) return 2;
+    return session.AnyFailed() ? 1 : 0;
   } catch (const std::exception& error) {
     std::cerr << "quorvix-host: " << error.what() << "\n";
     return 1;

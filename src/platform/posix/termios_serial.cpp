@@ -1,6 +1,7 @@
 #include "platform/posix/termios_serial.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -8,6 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <utility>
 
@@ -28,9 +30,28 @@ std::string DevicePath(int port) {
   return "/dev/ttyS" + std::to_string(port - 1);
 }
 
+// Serial devices belong to a group (dialout on Debian) whose members may
+// open them; a user new to Linux rarely knows.
+std::string PermissionHint(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return {};
+  const group* const owner = getgrgid(info.st_gid);
+  if (owner == nullptr || info.st_gid == 0) return {};
+  const std::string name = owner->gr_name;
+  return "; members of the group " + name +
+         " may open it: sudo usermod -aG " + name +
+         " $USER, then log in again";
+}
+
 [[noreturn]] void ThrowOpenError(int error, const std::string& name,
                                  const std::string& path) {
-  const std::string detail = " (" + path + ": " + std::strerror(error) + ")";
+  // A pulled adapter leaves its link dangling: the target says which.
+  std::error_code unreadable;
+  const std::filesystem::path target =
+      std::filesystem::read_symlink(path, unreadable);
+  const std::string shown =
+      unreadable ? path : path + " -> " + target.string();
+  const std::string detail = " (" + shown + ": " + std::strerror(error) + ")";
   switch (error) {
     case ENOENT:
     case ENXIO:
@@ -42,6 +63,10 @@ std::string DevicePath(int port) {
       throw Error(
           kPortInUse,
           name + " is already open or in use by another program" + detail);
+    case EACCES:
+    case EPERM:
+      throw Error(kDeviceFailed, name + " cannot be opened" + detail +
+                                     PermissionHint(path));
     default: throw Error(kDeviceFailed, name + " cannot be opened" + detail);
   }
 }

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# quorvix-host as a user runs it: a port that cannot be opened is M1 with
+# its reason shown, and the command fails. Usage: host_exit_status.sh HOST
+set -uo pipefail
+
+host=$1
+home=$(mktemp -d "${TMPDIR:-/tmp}/quorvix-host-exit.XXXXXX")
+trap 'rm -rf "$home"' EXIT
+mkdir -p "$home/quorvix/ports"
+ln -s "$home/no-such-adapter" "$home/quorvix/ports/COM1"
+export XDG_CONFIG_HOME=$home
+failed=0
+
+output=$("$host" init Host q.so enable term 2>&1)
+status=$?
+if [ $status -ne 1 ]; then
+  echo "a failed Enable exited $status, not 1"; failed=1
+fi
+for expected in "Enable -> False" \
+    "trace: [Quorvix] Open failed: COM1 does not exist ($home/quorvix/ports/COM1 -> $home/no-such-adapter: No such file or directory)" \
+    "message box (error)"; do
+  grep -qF -- "$expected" <<<"$output" || { echo "missing: $expected"; failed=1; }
+done
+
+"$host" init Host q.so name term >/dev/null 2>&1
+status=$?
+[ $status -eq 0 ] || { echo "calls that all succeed exited $status"; failed=1; }
+"$host" init Host >/dev/null 2>&1
+status=$?
+[ $status -eq 2 ] || { echo "a command it cannot run exited $status"; failed=1; }
+
+[ $failed -eq 0 ] || { echo "--- output:"; echo "$output"; }
+exit $failed
