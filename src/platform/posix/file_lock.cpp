@@ -36,9 +36,10 @@ FileLock::FileLock(const std::string& lock_path, const std::string& guarded,
     if (Clock::now() >= deadline) {
       throw Error(kStoreFailure,
                   "the settings file \"" + guarded +
-                      "\" stays locked by another program (lock file \"" +
-                      lock_path + "\" held for more than " +
-                      std::to_string(wait.count()) + " ms)");
+                      "\" is locked by another program, which did not let go "
+                      "of its lock file \"" +
+                      lock_path + "\" within " + std::to_string(wait.count()) +
+                      " ms");
     }
     std::this_thread::sleep_for(pause);
     pause = std::min(pause * 2, std::chrono::milliseconds{50});

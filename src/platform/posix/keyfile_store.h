@@ -30,7 +30,7 @@ namespace quorvix::posix {
 // lock and never wait: they always see one whole file.
 class KeyFileStore : public SettingsStore {
  public:
-  static constexpr std::chrono::milliseconds kLockWait{10'000};
+  static constexpr std::chrono::milliseconds kLockWait{5'000};
 
   explicit KeyFileStore(std::chrono::milliseconds lock_wait = kLockWait)
       : lock_wait_(lock_wait) {}
