@@ -69,14 +69,14 @@ void ReadSettings(SettingsStore& store, const SettingsAddress& address,
 
 void WriteSettings(SettingsStore& store, const SettingsAddress& address,
                    const modMain& state, const frmMain& window) {
-  const auto write = [&](std::string_view key, const std::string& value) {
-    store.Write(address.application, address.section, key, value);
-  };
-  write(kComPort, std::to_string(window.comMain.CommPort()));
-  write(kComSettings, window.comMain.Settings());
-  write(kDMXInActive, state.DMXInActive ? "True" : "False");
-  write(kDMXInChannels, std::to_string(state.DMXInChannels));
-  write(kDMXInInterval, std::to_string(window.timCheckDMXIn.Interval()));
+  store.Write(
+      address.application, address.section,
+      {{std::string(kComPort), std::to_string(window.comMain.CommPort())},
+       {std::string(kComSettings), window.comMain.Settings()},
+       {std::string(kDMXInActive), state.DMXInActive ? "True" : "False"},
+       {std::string(kDMXInChannels), std::to_string(state.DMXInChannels)},
+       {std::string(kDMXInInterval),
+        std::to_string(window.timCheckDMXIn.Interval())}});
 }
 
 }  // namespace quorvix

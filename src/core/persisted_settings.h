@@ -25,8 +25,8 @@ SettingsAddress AddressFor(std::string_view calling_app_title,
 void ReadSettings(SettingsStore& store, const SettingsAddress& address,
                   modMain& state, frmMain& window);
 
-// Writes the same keys in the same order from the live values; the first
-// failure ends the writing.
+// Writes the same keys in the same order from the live values, in one
+// write of the store: a failure leaves what was stored before.
 void WriteSettings(SettingsStore& store, const SettingsAddress& address,
                    const modMain& state, const frmMain& window);
 

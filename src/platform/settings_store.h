@@ -4,8 +4,14 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvix {
+
+struct SettingValue {
+  std::string key;
+  std::string value;
+};
 
 class SettingsStore {
  public:
@@ -16,8 +22,11 @@ class SettingsStore {
                            std::string_view section, std::string_view key,
                            std::string_view default_value) = 0;
 
+  // Sets every value of one section together: once it returns, all of them
+  // are stored; a value the store refuses is refused before any is set.
+  // Each back end says how far a failure part way can leave the others.
   virtual void Write(std::string_view application, std::string_view section,
-                     std::string_view key, std::string_view value) = 0;
+                     const std::vector<SettingValue>& values) = 0;
 };
 
 }  // namespace quorvix

@@ -74,10 +74,12 @@ void CheckGroup(std::string_view section) {
   }
 }
 
-// The only file anywhere under the configuration home is the one the title
-// names, directly inside the settings folder.
+// The only files anywhere under the configuration home are the one the
+// title names and its lock file, directly inside the settings folder.
 void CheckOnlyFile(const fs::path& folder, std::string_view title) {
-  const fs::path expected = folder / (EscapeTitle(title) + ".ini");
+  const std::string name = EscapeTitle(title) + ".ini";
+  const fs::path expected = folder / name;
+  const fs::path lock = folder / ("." + name + ".lock");
   int files = 0;
   for (const auto& entry :
        fs::recursive_directory_iterator(config_home->path())) {
@@ -86,9 +88,9 @@ void CheckOnlyFile(const fs::path& folder, std::string_view title) {
       continue;
     }
     ++files;
-    if (entry.path() != expected) std::abort();
+    if (entry.path() != expected && entry.path() != lock) std::abort();
   }
-  if (files != 1) std::abort();
+  if (files != 2) std::abort();
 }
 
 void CheckStored(std::string_view title, std::string_view section) {
@@ -96,7 +98,7 @@ void CheckStored(std::string_view title, std::string_view section) {
   quorvix::posix::KeyFileStore store;
   const std::string value = "7";
   try {
-    store.Write(title, section, "ComPort", value);
+    store.Write(title, section, {{"ComPort", value}});
   } catch (const quorvix::Error& error) {
     // A name the file system refuses (too long for it) may fail, cleanly.
     if (error.number() != quorvix::kStoreFailure) std::abort();

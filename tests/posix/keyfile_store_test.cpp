@@ -1,12 +1,20 @@
 #include "platform/posix/keyfile_store.h"
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
+
+#include "common/unique_fd.h"
 
 #include "platform/error.h"
 #include "temp_config.h"
@@ -52,21 +60,23 @@ class KeyFileStoreTest : public ::testing::Test {
 
 TEST_F(KeyFileStoreTest, AbsentFileGroupOrKeyGivesTheDefault) {
   EXPECT_EQ(store_.Read("Show", "Settings", "Port", "1"), "1");
-  store_.Write("Show", "Settings", "Port", "3");
+  store_.Write("Show", "Settings", {{"Port", "3"}});
   EXPECT_EQ(store_.Read("Show", "Other", "Port", "dflt"), "dflt");
   EXPECT_EQ(store_.Read("Show", "Settings", "Baud", ""), "");
   EXPECT_EQ(store_.Read("Other Show", "Settings", "Port", "1"), "1");
 }
 
 TEST_F(KeyFileStoreTest, WritesOneIniFileInAPrivateFolder) {
-  store_.Write("My Show", "Settings", "Port", "5");
-  store_.Write("My Show", "Settings", "Baud", "19200,n,8,1");
+  store_.Write("My Show", "Settings", {{"Port", "4"}});
+  store_.Write("My Show", "Settings", {{"Port", "5"}, {"Baud", "19200,n,8,1"}});
   EXPECT_EQ(Contents(home_.quorvix() / "My Show.ini"),
             "[Settings]\nPort=5\nBaud=19200,n,8,1\n");
-  // Replaced by rename: no temporary file is left behind.
-  EXPECT_EQ(std::distance(fs::directory_iterator(home_.quorvix()),
-                          fs::directory_iterator()),
-            1);
+  // Replaced by rename: no temporary file is left behind, only the lock.
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(home_.quorvix())) {
+    names.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(names, (std::set<std::string>{"My Show.ini", ".My Show.ini.lock"}));
   struct stat info {};
   ASSERT_EQ(stat(home_.quorvix().c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0700u);
@@ -77,7 +87,7 @@ TEST_F(KeyFileStoreTest, ValuesRoundTrip) {
        {"", " leading and trailing ", "two\nlines\r\n", "tab\there",
         "back\\slash", "#not a comment", "[not a group]", "a=b",
         "B\xC3\xBChne \xE2\x82\xAC"}) {
-    store_.Write("Show", "Settings", "Value", value);
+    store_.Write("Show", "Settings", {{"Value", value}});
     EXPECT_EQ(store_.Read("Show", "Settings", "Value", "default"), value);
   }
 }
@@ -98,7 +108,7 @@ TEST_F(KeyFileStoreTest, OddApplicationsAndSectionsStayApartAndInTheFolder) {
   };
   for (std::size_t a = 0; a < std::size(apps); ++a) {
     for (std::size_t s = 0; s < std::size(sections); ++s) {
-      store_.Write(apps[a], sections[s], "Key", value(a, s));
+      store_.Write(apps[a], sections[s], {{"Key", value(a, s)}});
     }
   }
   for (std::size_t a = 0; a < std::size(apps); ++a) {
@@ -121,7 +131,7 @@ TEST_F(KeyFileStoreTest, OddApplicationsAndSectionsStayApartAndInTheFolder) {
 TEST_F(KeyFileStoreTest, KeepsWhatElseTheFileHolds) {
   Put(home_.quorvix() / "Show.ini",
       "# the user's note\n[Settings]\nPort=2\n\n[Mine]\nColour=blue\n");
-  store_.Write("Show", "Settings", "Port", "4");
+  store_.Write("Show", "Settings", {{"Port", "4"}});
   const std::string text = Contents(home_.quorvix() / "Show.ini");
   EXPECT_THAT(text, HasSubstr("# the user's note\n"));
   EXPECT_THAT(text, HasSubstr("[Settings]\nPort=4\n"));
@@ -134,8 +144,11 @@ TEST_F(KeyFileStoreTest, ACorruptFileIsAFailureAndIsNotOverwritten) {
   Put(file, corrupt);
   ExpectStoreFailure([&] { store_.Read("Show", "Settings", "Port", "1"); },
                      file.string());
-  ExpectStoreFailure([&] { store_.Write("Show", "Settings", "Port", "3"); },
-                     file.string());
+  ExpectStoreFailure(
+      [&] {
+        store_.Write("Show", "Settings", {{"Port", "3"}});
+      },
+      file.string());
   EXPECT_EQ(Contents(file), corrupt);
 }
 
@@ -148,39 +161,139 @@ TEST_F(KeyFileStoreTest, AStoredValueThatIsNotUtf8IsAFailure) {
 TEST_F(KeyFileStoreTest, ABlockedFolderIsAFailure) {
   // A file where the folder should be stops root as well as anyone.
   Put(home_.quorvix(), "");
-  ExpectStoreFailure([&] { store_.Write("Show", "Settings", "Port", "3"); },
-                     home_.quorvix().string());
+  ExpectStoreFailure(
+      [&] {
+        store_.Write("Show", "Settings", {{"Port", "3"}});
+      },
+      home_.quorvix().string());
   ExpectStoreFailure([&] { store_.Read("Show", "Settings", "Port", "1"); },
                      home_.quorvix().string());
 }
 
 TEST_F(KeyFileStoreTest, AFileThatIsAFolderIsAFailure) {
   fs::create_directories(home_.quorvix() / "Show.ini");
-  ExpectStoreFailure([&] { store_.Write("Show", "Settings", "Port", "3"); },
-                     "Show.ini");
+  ExpectStoreFailure(
+      [&] {
+        store_.Write("Show", "Settings", {{"Port", "3"}});
+      },
+      "Show.ini");
   ExpectStoreFailure([&] { store_.Read("Show", "Settings", "Port", "1"); },
                      "Show.ini");
 }
 
 TEST_F(KeyFileStoreTest, RefusesWhatItCouldNotGiveBack) {
-  ExpectStoreFailure([&] { store_.Write("Show", "Settings", "Port", "\xFF"); },
-                     "Port");
   ExpectStoreFailure(
-      [&] { store_.Write("Show", "Settings", "Port", std::string("a\0b", 3)); },
+      [&] {
+        store_.Write("Show", "Settings", {{"Port", "\xFF"}});
+      },
+      "Port");
+  ExpectStoreFailure(
+      [&] {
+        store_.Write("Show", "Settings", {{"Port", std::string("a\0b", 3)}});
+      },
       "Port");
   for (const std::string key : {"", "a=b", "Key[de]", " Port", "\xC3\xBC"}) {
-    ExpectStoreFailure([&] { store_.Write("Show", "Settings", key, "1"); },
-                       "\"" + key + "\"");
+    ExpectStoreFailure(
+        [&] {
+          store_.Write("Show", "Settings", {{key, "1"}});
+        },
+        "\"" + key + "\"");
   }
+  // One value refused refuses the whole write.
+  ExpectStoreFailure(
+      [&] {
+        store_.Write("Show", "Settings", {{"Port", "3"}, {"Baud", "\xFF"}});
+      },
+      "Baud");
   EXPECT_FALSE(fs::exists(home_.quorvix() / "Show.ini"));
 }
 
+TEST_F(KeyFileStoreTest, WritesThroughASymbolicLinkAndKeepsTheMode) {
+  const fs::path target = home_.root() / "kept" / "show.ini";
+  Put(target, "[Settings]\nPort=2\n");
+  fs::permissions(target, fs::perms(0640));
+  fs::create_directories(home_.quorvix());
+  fs::create_symlink("../kept/show.ini", home_.quorvix() / "Show.ini");
+  const fs::path plain = home_.quorvix() / "Plain.ini";
+  Put(plain, "[Settings]\nPort=2\n");
+  fs::permissions(plain, fs::perms(0604));
+
+  store_.Write("Show", "Settings", {{"Port", "4"}});
+  store_.Write("Plain", "Settings", {{"Port", "4"}});
+
+  EXPECT_TRUE(fs::is_symlink(home_.quorvix() / "Show.ini"));
+  EXPECT_EQ(Contents(target), "[Settings]\nPort=4\n");
+  EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));
+  EXPECT_EQ(Contents(plain), "[Settings]\nPort=4\n");
+  EXPECT_EQ(fs::status(plain).permissions(), fs::perms(0604));
+  // The new file was made beside the target; nothing was left there.
+  EXPECT_EQ(std::distance(fs::directory_iterator(target.parent_path()),
+                          fs::directory_iterator()),
+            1);
+}
+
+TEST_F(KeyFileStoreTest, TwoWritersLoseNothingOfEachOther) {
+  constexpr int kWrites = 40;
+  const auto writer = [](char name) {
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    try {
+      KeyFileStore own;
+      for (int i = 0; i < kWrites; ++i) {
+        own.Write("Show", "Settings", {{name + std::to_string(i), "x"}});
+      }
+      _exit(0);
+    } catch (...) {
+      _exit(1);
+    }
+  };
+  const pid_t first = writer('A');
+  const pid_t second = writer('B');
+  ASSERT_GT(first, 0);
+  ASSERT_GT(second, 0);
+  for (const pid_t pid : {first, second}) {
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  int missing = 0;
+  for (const char name : {'A', 'B'}) {
+    for (int i = 0; i < kWrites; ++i) {
+      if (store_.Read("Show", "Settings", name + std::to_string(i), "") !=
+          "x") {
+        ++missing;
+      }
+    }
+  }
+  EXPECT_EQ(missing, 0);
+}
+
+TEST_F(KeyFileStoreTest, AWriterWaitsForTheLockOnlySoLong) {
+  store_.Write("Show", "Settings", {{"Port", "2"}});
+  const fs::path file = home_.quorvix() / "Show.ini";
+  // Another program in the middle of its own write.
+  const common::UniqueFd held(open((home_.quorvix() / ".Show.ini.lock").c_str(),
+                                   O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+  ASSERT_TRUE(held.valid());
+  ASSERT_EQ(flock(held.get(), LOCK_EX), 0);
+
+  KeyFileStore impatient(std::chrono::milliseconds(20));
+  ExpectStoreFailure(
+      [&] {
+        impatient.Write("Show", "Settings", {{"Port", "3"}});
+      },
+      file.string());
+  // Readers never wait: a file is only ever replaced whole.
+  EXPECT_EQ(impatient.Read("Show", "Settings", "Port", "1"), "2");
+  EXPECT_EQ(Contents(file), "[Settings]\nPort=2\n");
+}
+
 TEST_F(KeyFileStoreTest, FollowsTheEnvironmentAtEveryCall) {
-  store_.Write("Show", "Settings", "Port", "1");
+  store_.Write("Show", "Settings", {{"Port", "1"}});
   {
     TempConfigHome other;
     EXPECT_EQ(store_.Read("Show", "Settings", "Port", "absent"), "absent");
-    store_.Write("Show", "Settings", "Port", "2");
+    store_.Write("Show", "Settings", {{"Port", "2"}});
     EXPECT_TRUE(fs::exists(other.quorvix() / "Show.ini"));
   }
   EXPECT_EQ(store_.Read("Show", "Settings", "Port", "absent"), "1");
@@ -195,7 +308,7 @@ TEST_F(KeyFileStoreTest, WithoutXdgConfigHomeUsesHomeDotConfig) {
     } else {
       setenv("XDG_CONFIG_HOME", xdg, 1);
     }
-    store_.Write("Show", "Settings", "Port", "7");
+    store_.Write("Show", "Settings", {{"Port", "7"}});
     EXPECT_TRUE(fs::exists(home_.root() / ".config/quorvix/Show.ini"));
     fs::remove_all(home_.root() / ".config");
   }

@@ -32,6 +32,7 @@ TEST_F(TermTest, WritesTheFiveSettingsInOrder) {
                                               {"DMXInActive", "False"},
                                               {"DMXInChannels", "50"},
                                               {"DMXInInterval", "50"}}));
+  EXPECT_EQ(fake.store.write_attempts(), 1) << "one write holds all five";
   EXPECT_EQ(trace(), (std::vector<std::string>{
                          "[Quorvix] Init: Begin", "[Quorvix] Init: End",
                          "[Quorvix] Term: Begin", "[Quorvix] Term: End"}));
@@ -98,31 +99,40 @@ TEST_F(TermTest, ClosesThePortStopsPollingAndLetsGoOfTheHelper) {
   EXPECT_FALSE(module.Busy());
 }
 
-TEST_F(TermTest, StoreFailureEndsTheWritingAtThatKey) {
-  auto helper = std::make_shared<fake::FakeHelper>();
-  const std::weak_ptr<fake::FakeHelper> seen = helper;
-  StartReady();
-  Init(std::move(helper));
-  fake.trace.Clear();
-  fake.store.FailWriteNumber(3);
+TEST_F(TermTest, AStoreFailureLeavesEveryStoredValueAsItWas) {
+  // The five values go to the store in one write, so a store that fails
+  // (or a process that dies) part way never leaves old and new mixed.
+  const std::vector<KeyValue> before{{"ComPort", "3"},
+                                     {"ComSettings", "38400,n,8,1"},
+                                     {"DMXInActive", "True"},
+                                     {"DMXInChannels", "20"},
+                                     {"DMXInInterval", "40"}};
+  for (const char* failing : {"ComPort", "DMXInActive"}) {
+    for (const auto& [key, value] : before) Store(key, value);
+    auto helper = std::make_shared<fake::FakeHelper>();
+    const std::weak_ptr<fake::FakeHelper> seen = helper;
+    StartReady();
+    Init(std::move(helper));
+    window().comMain.SetCommPort(7);
+    window().comMain.SetSettings("9600,n,8,1");
+    state().DMXInActive = false;
+    state().DMXInChannels = 100;
+    window().timCheckDMXIn.SetInterval(25);
+    fake.trace.Clear();
+    fake.store.ClearLogs();
+    fake.store.FailWriteOf(failing);
 
-  const Error error = Caught([&] { driver.Term(); });
-  EXPECT_EQ(error.number(), kStoreFailure);
-  EXPECT_EQ(fake.store.WrittenKeys(),
-            (std::vector<std::string>{"ComPort", "ComSettings"}));
-  EXPECT_EQ(fake.store.write_attempts(), 3);
-  EXPECT_EQ(trace(), (std::vector<std::string>{"[Quorvix] Term: Begin"}));
-  // What comes before the writing has happened all the same.
-  EXPECT_FALSE(fake.serial.IsOpen());
-  EXPECT_TRUE(seen.expired());
-}
-
-TEST_F(TermTest, StoreFailureOnTheFirstKeyWritesNothing) {
-  Init();
-  fake.store.FailWriteOf("ComPort");
-  EXPECT_EQ(Caught([&] { driver.Term(); }).number(), kStoreFailure);
-  EXPECT_TRUE(fake.store.writes().empty());
-  EXPECT_EQ(fake.store.write_attempts(), 1);
+    const Error error = Caught([&] { driver.Term(); });
+    EXPECT_EQ(error.number(), kStoreFailure);
+    EXPECT_TRUE(fake.store.writes().empty()) << failing;
+    for (const auto& [key, value] : before) {
+      EXPECT_EQ(Stored(key), value) << key << " with " << failing << " failing";
+    }
+    EXPECT_EQ(trace(), (std::vector<std::string>{"[Quorvix] Term: Begin"}));
+    // What comes before the writing has happened all the same.
+    EXPECT_FALSE(fake.serial.IsOpen());
+    EXPECT_TRUE(seen.expired());
+  }
 }
 
 }  // namespace

@@ -21,16 +21,19 @@ std::string FakeStore::Read(std::string_view application,
 }
 
 void FakeStore::Write(std::string_view application, std::string_view section,
-                      std::string_view key, std::string_view value) {
+                      const std::vector<SettingValue>& values) {
   ++write_attempts_;
-  const bool numbered_failure = fail_write_in_ > 0 && --fail_write_in_ == 0;
-  if (numbered_failure || fail_write_key_ == key) {
-    throw Error(kStoreFailure, "Cannot write setting \"" + std::string(key) +
-                                   "\" (scripted failure)");
+  for (const SettingValue& v : values) {
+    if (fail_write_key_ == v.key) {
+      throw Error(kStoreFailure,
+                  "Cannot write setting \"" + v.key + "\" (scripted failure)");
+    }
   }
-  Set(application, section, key, value);
-  writes_.push_back(StoreAccess{std::string(application), std::string(section),
-                                std::string(key), std::string(value)});
+  for (const SettingValue& v : values) {
+    Set(application, section, v.key, v.value);
+    writes_.push_back(StoreAccess{std::string(application),
+                                  std::string(section), v.key, v.value});
+  }
 }
 
 void FakeStore::Set(std::string_view application, std::string_view section,
@@ -51,12 +54,6 @@ std::optional<std::string> FakeStore::Get(std::string_view application,
 std::vector<std::string> FakeStore::ReadKeys() const {
   std::vector<std::string> keys;
   for (const StoreAccess& r : reads_) keys.push_back(r.key);
-  return keys;
-}
-
-std::vector<std::string> FakeStore::WrittenKeys() const {
-  std::vector<std::string> keys;
-  for (const StoreAccess& w : writes_) keys.push_back(w.key);
   return keys;
 }
 

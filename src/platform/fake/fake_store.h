@@ -1,6 +1,7 @@
 #pragma once
-// An in-memory settings store that keeps a log of every read and write and
-// can be told to fail (Error 75) on a given read or write.
+// An in-memory settings store that keeps a log of every read and written
+// value and can be told to fail (Error 75) on a given read or write. A
+// failing write sets none of its values, as the real stores promise.
 
 #include <map>
 #include <optional>
@@ -26,7 +27,7 @@ class FakeStore final : public SettingsStore {
                    std::string_view key,
                    std::string_view default_value) override;
   void Write(std::string_view application, std::string_view section,
-             std::string_view key, std::string_view value) override;
+             const std::vector<SettingValue>& values) override;
 
   // --- for tests ---
   void Set(std::string_view application, std::string_view section,
@@ -38,17 +39,16 @@ class FakeStore final : public SettingsStore {
 
   void FailReads(bool fail = true) { fail_reads_ = fail; }
   void FailReadOf(std::string key) { fail_read_key_ = std::move(key); }
-  // The `n`-th write from now on (1: the next one) fails.
-  void FailWriteNumber(int n) { fail_write_in_ = n; }
+  // Every write call that holds `key` fails.
   void FailWriteOf(std::string key) { fail_write_key_ = std::move(key); }
 
   // Every read attempted, a failing one included.
   const std::vector<StoreAccess>& reads() const { return reads_; }
-  // Writes that took effect, in order.
+  // Values of the writes that took effect, in order.
   const std::vector<StoreAccess>& writes() const { return writes_; }
+  // Write calls, a failing one included.
   int write_attempts() const { return write_attempts_; }
   std::vector<std::string> ReadKeys() const;
-  std::vector<std::string> WrittenKeys() const;
   void ClearLogs();
 
  private:
@@ -60,7 +60,6 @@ class FakeStore final : public SettingsStore {
   int write_attempts_ = 0;
   bool fail_reads_ = false;
   std::optional<std::string> fail_read_key_;
-  int fail_write_in_ = 0;
   std::optional<std::string> fail_write_key_;
 };
 

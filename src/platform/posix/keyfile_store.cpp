@@ -10,7 +10,9 @@
 
 #include "platform/error.h"
 #include "platform/posix/config_home.h"
+#include "platform/posix/file_lock.h"
 #include "platform/posix/keyfile_names.h"
+#include "platform/posix/replace_file.h"
 
 namespace quorvix::posix {
 namespace {
@@ -27,8 +29,12 @@ struct TextDeleter {
 };
 using TextPtr = std::unique_ptr<gchar, TextDeleter>;
 
+std::string FileName(std::string_view application) {
+  return EscapeTitle(application) + ".ini";
+}
+
 std::string FilePath(std::string_view application) {
-  return QuorvixConfigDir() + "/" + EscapeTitle(application) + ".ini";
+  return QuorvixConfigDir() + "/" + FileName(application);
 }
 
 // Keys are the driver's own fixed names; anything GKeyFile would misread
@@ -43,6 +49,17 @@ void CheckKey(std::string_view key) {
                 "the settings key \"" + std::string(key) +
                     "\" cannot be stored: keys are printable ASCII without "
                     "'=', '[', ']', '#' or blanks at either end");
+  }
+}
+
+void CheckValue(const SettingValue& setting) {
+  const std::string& value = setting.value;
+  if (value.find('\0') != std::string::npos ||
+      !g_utf8_validate(value.data(), static_cast<gssize>(value.size()),
+                       nullptr)) {
+    throw Error(kStoreFailure, "the value of \"" + setting.key +
+                                   "\" cannot be stored: it is not UTF-8 text "
+                                   "without zero bytes");
   }
 }
 
@@ -92,35 +109,30 @@ std::string KeyFileStore::Read(std::string_view application,
 }
 
 void KeyFileStore::Write(std::string_view application, std::string_view section,
-                         std::string_view key, std::string_view value) {
-  CheckKey(key);
-  const std::string key_name(key);
-  if (value.find('\0') != std::string_view::npos ||
-      (!value.empty() &&
-       !g_utf8_validate(value.data(), static_cast<gssize>(value.size()),
-                        nullptr))) {
-    throw Error(kStoreFailure, "the value of \"" + key_name +
-                                   "\" cannot be stored: it is not UTF-8 text "
-                                   "without zero bytes");
+                         const std::vector<SettingValue>& values) {
+  for (const SettingValue& setting : values) {
+    CheckKey(setting.key);
+    CheckValue(setting);
   }
+  if (values.empty()) return;
   const std::string folder = QuorvixConfigDir();
-  const std::string path = FilePath(application);
-  const KeyFilePtr file = Load(path);
-  const std::string group = EscapeGroup(section);
-  const std::string text(value);
-  g_key_file_set_string(file.get(), group.c_str(), key_name.c_str(),
-                        text.c_str());
   if (g_mkdir_with_parents(folder.c_str(), 0700) != 0) {
     const int error = errno;
     throw Error(kStoreFailure, "cannot create the settings folder \"" + folder +
                                    "\": " + std::strerror(error));
   }
-  GError* raw = nullptr;
-  if (!g_key_file_save_to_file(file.get(), path.c_str(), &raw)) {
-    const ErrorPtr error(raw);
-    throw Error(kStoreFailure, "cannot write the settings file \"" + path +
-                                   "\": " + error->message);
+  const std::string name = FileName(application);
+  const std::string path = folder + "/" + name;
+  const FileLock lock(folder + "/." + name + ".lock", path, lock_wait_);
+  const KeyFilePtr file = Load(path);
+  const std::string group = EscapeGroup(section);
+  for (const SettingValue& setting : values) {
+    g_key_file_set_string(file.get(), group.c_str(), setting.key.c_str(),
+                          setting.value.c_str());
   }
+  gsize length = 0;
+  const TextPtr text(g_key_file_to_data(file.get(), &length, nullptr));
+  ReplaceFile(LinkTarget(path), std::string_view(text.get(), length));
 }
 
 }  // namespace quorvix::posix

@@ -96,30 +96,40 @@ std::string RegistryStore::Read(std::string_view application,
 }
 
 void RegistryStore::Write(std::string_view application,
-                          std::string_view section, std::string_view key,
-                          std::string_view value) {
+                          std::string_view section,
+                          const std::vector<SettingValue>& values) {
   const std::string path = KeyPath(application, section);
-  RefuseZeros(key, path, application, section);
+  // Everything that can be refused is refused before the first value is set.
+  std::vector<std::wstring> texts;
+  texts.reserve(values.size());
+  for (const SettingValue& v : values) {
+    RefuseZeros(v.key, path, application, section);
+    texts.push_back(Widen(v.value));
+    if ((texts.back().size() + 1) * sizeof(wchar_t) > 0x7fffffff) {
+      throw Error(kStoreFailure, "Cannot write " + Where(v.key, path) +
+                                     ": the text is too long");
+    }
+  }
+  if (values.empty()) return;
   Key created;
   const LSTATUS create_status = RegCreateKeyExW(
       HKEY_CURRENT_USER, Widen(path).c_str(), 0, nullptr,
       REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, created.out(), nullptr);
   if (create_status != ERROR_SUCCESS) {
-    throw Error(kStoreFailure, "Cannot write " + Where(key, path) + ": " +
+    throw Error(kStoreFailure, "Cannot write " +
+                                   Where(values.front().key, path) + ": " +
                                    SystemErrorText(create_status));
   }
-  const std::wstring text = Widen(value);
-  const auto bytes = (text.size() + 1) * sizeof(wchar_t);
-  if (bytes > 0x7fffffff) {
-    throw Error(kStoreFailure,
-                "Cannot write " + Where(key, path) + ": the text is too long");
-  }
-  const LSTATUS status = RegSetValueExW(
-      created.get(), Widen(key).c_str(), 0, REG_SZ,
-      reinterpret_cast<const BYTE*>(text.c_str()), static_cast<DWORD>(bytes));
-  if (status != ERROR_SUCCESS) {
-    throw Error(kStoreFailure, "Cannot write " + Where(key, path) + ": " +
-                                   SystemErrorText(status));
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const std::wstring& text = texts[i];
+    const LSTATUS status =
+        RegSetValueExW(created.get(), Widen(values[i].key).c_str(), 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    if (status != ERROR_SUCCESS) {
+      throw Error(kStoreFailure, "Cannot write " + Where(values[i].key, path) +
+                                     ": " + SystemErrorText(status));
+    }
   }
 }
 
