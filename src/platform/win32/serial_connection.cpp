@@ -5,6 +5,7 @@
 
 #include "platform/error.h"
 #include "platform/trace_line.h"
+#include "platform/win32/serial_failure.h"
 #include "platform/win32/serial_reader.h"
 #include "platform/win32/wide_text.h"
 
@@ -80,23 +81,18 @@ class Connection final : public SerialConnection {
     DWORD written = 0;
     if (!WriteFile(handle_.get(), bytes.data(), size, &written, &overlapped)) {
       const DWORD error = GetLastError();
-      if (error != ERROR_IO_PENDING) {
-        throw Error(kDeviceFailed, "Writing to " + PortName(port_) +
-                                       " failed: " + SystemErrorText(error));
-      }
+      if (error != ERROR_IO_PENDING) throw WriteFailed(error);
       const DWORD bound = kWriteGraceMs + LineTimeMs(bytes.size(), settings_);
       if (WaitForSingleObject(overlapped.hEvent, bound) != WAIT_OBJECT_0) {
         CancelIoEx(handle_.get(), &overlapped);
         GetOverlappedResult(handle_.get(), &overlapped, &written, TRUE);
-        throw Error(kDeviceFailed, "Writing " + std::to_string(size) +
-                                       " bytes to " + PortName(port_) +
-                                       " did not finish within " +
-                                       std::to_string(bound) + " ms");
+        throw WriteFailed(ERROR_TIMEOUT, "Writing " + std::to_string(size) +
+                                             " bytes to " + PortName(port_) +
+                                             " did not finish within " +
+                                             std::to_string(bound) + " ms");
       }
       if (!GetOverlappedResult(handle_.get(), &overlapped, &written, FALSE)) {
-        throw Error(kDeviceFailed,
-                    "Writing to " + PortName(port_) +
-                        " failed: " + SystemErrorText(GetLastError()));
+        throw WriteFailed(GetLastError());
       }
     }
     if (written != size) {
@@ -128,15 +124,38 @@ class Connection final : public SerialConnection {
                       SystemErrorText(failure) + ")");
   }
 
+  // The error a failed write throws; first, a failure that means the device
+  // has gone makes it vanish, so that a later write opens the port afresh.
+  Error WriteFailed(DWORD error, const std::string& description) {
+    DWORD errors = 0;
+    COMSTAT status{};
+    const bool answers = ClearCommError(handle_.get(), &errors, &status);
+    if (WriteFailureMeansGone(error, answers)) Vanish(error);
+    return Error(kDeviceFailed, description);
+  }
+  Error WriteFailed(DWORD error) {
+    return WriteFailed(error, "Writing to " + PortName(port_) +
+                                  " failed: " + SystemErrorText(error));
+  }
+
+  // The bytes read before a loss reach the handler while the port still
+  // counts as open (a handler that finds it vanished drops it unread); the
+  // loss is reported after. The handler may close the port meanwhile.
   void OnNotification() {
     if (failed_) return;
     reader_->Acknowledge();
+    const DWORD failure = reader_->failure();  // no bytes come after it
     received_ += reader_->Take();
-    if (const DWORD failure = reader_->failure(); failure != 0) Vanish(failure);
     if (received_.size() > SerialReader::kBufferLimit) {
       received_.resize(SerialReader::kBufferLimit);
     }
-    if (!received_.empty() && on_receive_) on_receive_();
+    if (!received_.empty() && on_receive_) {
+      const std::weak_ptr<const bool> alive = alive_;
+      const std::function<void()> on_receive = on_receive_;
+      on_receive();
+      if (alive.expired()) return;
+    }
+    if (failure != 0) Vanish(failure);
   }
 
   HiddenWindowLoop& loop_;
@@ -150,6 +169,9 @@ class Connection final : public SerialConnection {
   std::optional<SerialReader> reader_;
   std::string received_;
   bool failed_ = false;
+  // Expires with the connection: tells a notification whether its handler
+  // closed the port.
+  const std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);
 };
 
 }  // namespace

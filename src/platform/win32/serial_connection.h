@@ -1,8 +1,9 @@
 #pragma once
 // An open port of the Win32 serial back end: overlapped writes on the
 // caller's thread, a reader thread for the rest. The device counts as gone
-// when the reader fails; the handle is closed at once then, so that the
-// system can give a replugged adapter its port back.
+// when the reader fails or a write fails with the device's loss
+// (serial_failure.h); the handle is closed at once then, so that the system
+// can give a replugged adapter its port back.
 
 #include <functional>
 #include <memory>
