@@ -295,7 +295,7 @@ fi
 mkdir -p "$work/not-a-port"
 ln -sfn "$work/not-a-port" "$WINEPREFIX/dosdevices/com7"
 
-for scenario in link boxes recovery dispatch invoke-fuzz; do
+for scenario in link boxes recovery serial-loss dispatch invoke-fuzz; do
   run_scenario "$scenario"
 done
 

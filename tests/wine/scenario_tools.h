@@ -16,6 +16,7 @@ void ScenarioUnload(HostContext& host);
 void ScenarioUnregistered(HostContext& host);
 void ScenarioDmxIn(HostContext& host);
 void ScenarioRecovery(HostContext& host);
+void ScenarioSerialLoss(HostContext& host);
 void ScenarioInvokeFuzz(HostContext& host);
 void ScenarioScriptHelper(HostContext& host);
 

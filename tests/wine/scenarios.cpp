@@ -14,6 +14,7 @@ const std::map<std::wstring, Scenario>& Scenarios() {
       {L"unregistered", ScenarioUnregistered},
       {L"dmxin", ScenarioDmxIn},
       {L"recovery", ScenarioRecovery},
+      {L"serial-loss", ScenarioSerialLoss},
       {L"invoke-fuzz", ScenarioInvokeFuzz},
       {L"script-helper", ScenarioScriptHelper},
       {L"dialog-layout", ScenarioDialogLayout},

@@ -8,6 +8,10 @@
 
 namespace quorvix::win32 {
 
+// Raw line with `settings`, no flow control, DTR and RTS on, reads that
+// return soon after a burst. Throws Error 8020.
+void ConfigurePort(HANDLE handle, int port, const LineSettings& settings);
+
 class SerialPorts final : public SerialBackend {
  public:
   SerialPorts(HiddenWindowLoop& loop, TraceSink& trace)

@@ -1,6 +1,7 @@
 #include "platform/win32/serial_reader.h"
 
 #include "platform/error.h"
+#include "platform/win32/serial_failure.h"
 #include "platform/win32/wide_text.h"
 
 namespace quorvix::win32 {
@@ -81,26 +82,27 @@ void SerialReader::Run() {
     return;
   }
   char chunk[kChunk];
-  while (WaitForSingleObject(stop_event_, 0) == WAIT_TIMEOUT) {
+  while (!StopAsked()) {
     ResetEvent(overlapped.hEvent);
     DWORD received = 0;
     if (!ReadFile(port_, chunk, kChunk, &received, &overlapped)) {
-      const DWORD error = GetLastError();
-      if (error != ERROR_IO_PENDING) {
-        failure_ = error;
-        break;
+      DWORD error = GetLastError();
+      if (error == ERROR_IO_PENDING) {
+        const HANDLE waits[] = {overlapped.hEvent, stop_event_};
+        if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) !=
+            WAIT_OBJECT_0) {
+          CancelIoEx(port_, &overlapped);
+          GetOverlappedResult(port_, &overlapped, &received, TRUE);
+          break;
+        }
+        error = GetOverlappedResult(port_, &overlapped, &received, FALSE)
+                    ? ERROR_SUCCESS
+                    : GetLastError();
       }
-      const HANDLE waits[] = {overlapped.hEvent, stop_event_};
-      if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
-        CancelIoEx(port_, &overlapped);
-        GetOverlappedResult(port_, &overlapped, &received, TRUE);
-        break;
-      }
-      if (!GetOverlappedResult(port_, &overlapped, &received, FALSE)) {
-        const DWORD result_error = GetLastError();
-        // Wine reports a read that timed out empty as an error.
-        if (result_error == ERROR_TIMEOUT) continue;
-        if (result_error != ERROR_OPERATION_ABORTED) failure_ = result_error;
+      if (error != ERROR_SUCCESS) {
+        const ReadEnd end = ClassifyReadEnd(error, StopAsked());
+        if (end == ReadEnd::kRetry) continue;
+        if (end == ReadEnd::kDeviceLost) failure_ = error;
         break;
       }
     }
@@ -117,6 +119,10 @@ void SerialReader::Run() {
   }
   CloseHandle(overlapped.hEvent);
   if (failure_ != 0) Notify();
+}
+
+bool SerialReader::StopAsked() const {
+  return WaitForSingleObject(stop_event_, 0) == WAIT_OBJECT_0;
 }
 
 void SerialReader::Notify() {

@@ -34,12 +34,15 @@ class SerialReader {
   // Hands out what has been received so far.
   std::string Take();
 
-  // Non-zero once the device failed; the thread has ended then.
+  // Non-zero once the device failed (an error, or a read aborted by anyone
+  // but the reader's own stop); no bytes are added after that, and the
+  // thread ends.
   DWORD failure() const { return failure_.load(); }
 
  private:
   static DWORD WINAPI ThreadMain(void* self);
   void Run();
+  bool StopAsked() const;
   void Notify();
 
   HANDLE port_;
