@@ -425,6 +425,9 @@ int Simulator::Run(const StopSignals& signals) {
     const Time woke = Clock::now();
     if (pty_.open() && master_at < count) {
       const short revents = fds[master_at].revents;
+      // Asked and found empty: the line may fall idle from here on.
+      if ((fds[master_at].events & POLLIN) && !(revents & POLLIN))
+        unread_since_.reset();
       if (revents & POLLIN) {
         ReadMaster(woke);
         ProcessReceived(woke);
