@@ -30,13 +30,7 @@ GlibEventLoop::~GlibEventLoop() {
   g_source_unref(deadline_);
 }
 
-void GlibEventLoop::Passes(int count) {
-  for (int pass = 0; pass < count; ++pass) {
-    if (!g_main_context_iteration(context_, FALSE)) return;
-  }
-}
-
-void GlibEventLoop::PumpPending() { Passes(kMaxPasses); }
+void GlibEventLoop::PumpPending() { g_main_context_iteration(context_, FALSE); }
 
 void GlibEventLoop::WaitAndPump(Clock::time_point deadline) {
   const auto remaining =
@@ -51,11 +45,10 @@ void GlibEventLoop::WaitAndPump(Clock::time_point deadline) {
   g_source_set_ready_time(deadline_,
                           g_get_monotonic_time() + remaining.count());
   // A blocking iteration may also end on a bare wake-up of the context
-  // having run nothing.
+  // having run nothing, or on the deadline source alone.
   while (!g_main_context_iteration(context_, TRUE) && Clock::now() < deadline) {
   }
   g_source_set_ready_time(deadline_, outer_ready_time);
-  Passes(kMaxPasses - 1);
 }
 
 Clock::time_point GlibEventLoop::Now() const { return Clock::now(); }

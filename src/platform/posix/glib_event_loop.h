@@ -9,15 +9,17 @@
 
 namespace quorvix::posix {
 
+// A pump is one iteration of the context: it dispatches every source that
+// is ready when it looks, of the highest priority among the ready ones, and
+// nothing that the handlers set off, so it ends while a transmitter floods
+// the line. The driver's own sources (the port, its timers) share the
+// default priority, so for them this is exactly "every event already
+// waiting". A host's source of a lower priority (an idle) that was waiting
+// too runs at the next pump in which nothing of a higher one is ready:
+// GLib dispatches one priority per iteration, and a second iteration would
+// also run what the first set off.
 class GlibEventLoop : public EventLoop {
  public:
-  // A pump makes at most this many passes over the context. Each pass
-  // dispatches every source that is ready at the highest ready priority;
-  // further passes serve lower priorities and what the handlers themselves
-  // set off. The cap ends the pump while a source is ready again at once,
-  // as the receive source is while a transmitter floods the line.
-  static constexpr int kMaxPasses = 8;
-
   // `context` must outlive the loop.
   explicit GlibEventLoop(const PinnedContext& context);
   ~GlibEventLoop() override;
@@ -34,8 +36,6 @@ class GlibEventLoop : public EventLoop {
                                           std::function<void()> tick) override;
 
  private:
-  void Passes(int count);
-
   GMainContext* const context_;
   // One source that wakes a blocking iteration at a wait's deadline; kept
   // attached, since attaching a source per wait costs more than the wait.
