@@ -148,9 +148,10 @@ if [ "$bits" = 64 ]; then
   typelib_platform=win64
   host_format=pei-x86-64
 else
-  # The 32-bit programs of a WoW64 prefix; its 64-bit programs (reg, explorer)
-  # run natively beside them. Under emulation winedbg never finishes: a crash
-  # ends the program at once instead.
+  # The 32-bit programs of a WoW64 prefix; its 64-bit programs (explorer)
+  # run natively beside them. A crash ends the program at once: winedbg's
+  # crash window would wait for a click until the step's timeout, and its
+  # backtrace of an emulated process says little.
   build=$win32
   wine=("$wine32" run)
   regsvr32='C:\windows\syswow64\regsvr32.exe'
