@@ -145,6 +145,7 @@ if [ "$bits" = 64 ]; then
   regsvr32=regsvr32
   cscript=cscript
   reg=reg
+  new_prefix=(wineboot -i)
   typelib_platform=win64
   host_format=pei-x86-64
 else
@@ -157,6 +158,8 @@ else
   regsvr32='C:\windows\syswow64\regsvr32.exe'
   cscript='C:\windows\syswow64\cscript.exe'
   reg='C:\windows\syswow64\reg.exe'
+  # wine32.sh makes the prefix on first use; a 32-bit program shows it runs.
+  new_prefix=("$wine32" run 'C:\windows\syswow64\cmd.exe' /c exit 0)
   typelib_platform=win32
   host_format=pei-i386
 fi
@@ -178,14 +181,8 @@ if [ ! -s "$work/display" ]; then
 fi
 export DISPLAY=:$(head -n1 "$work/display")
 
-if [ "$bits" = 64 ]; then
-  timeout 600 wineboot -i >"$work/wineboot.log" 2>&1
-else
-  # wine32.sh makes the prefix on first use; a 32-bit program shows it runs.
-  timeout 600 "${wine[@]}" 'C:\windows\syswow64\cmd.exe' /c exit 0 \
-    >"$work/wineboot.log" 2>&1
-fi
-if [ $? -eq 0 ] && timeout 120 wineserver -w; then
+if timeout 600 "${new_prefix[@]}" >"$work/wineboot.log" 2>&1 &&
+   timeout 120 wineserver -w; then
   pass "fresh $bits-bit Wine prefix"
 else
   fail "fresh $bits-bit Wine prefix"; cat "$work/wineboot.log"
@@ -193,7 +190,8 @@ else
 fi
 # Under emulation a 32-bit program takes seconds longer to start when it has
 # to start the wineserver and Wine's services too: they stay up meanwhile.
-[ "$bits" = 32 ] && wineserver -p
+# Its output goes nowhere: at exit it lists every object it still holds.
+[ "$bits" = 32 ] && wineserver -p >/dev/null 2>&1
 
 if x86_64-w64-mingw32-objdump -f "$build/quorvix_wine_host.exe" |
    grep -q "file format $host_format"; then
