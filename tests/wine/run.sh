@@ -148,7 +148,7 @@ if [ "$bits" = 64 ]; then
   new_prefix=(wineboot -i)
   typelib_platform=win64
   host_format=pei-x86-64
-else
+elif [ "$bits" = 32 ]; then
   # The 32-bit programs of a WoW64 prefix; its 64-bit programs (explorer)
   # run natively beside them. A crash ends the program at once: winedbg's
   # crash window would wait for a click until the step's timeout, and its
@@ -162,6 +162,8 @@ else
   new_prefix=("$wine32" run 'C:\windows\syswow64\cmd.exe' /c exit 0)
   typelib_platform=win32
   host_format=pei-i386
+else
+  fail "QUORVIX_WINE_BITS names 64 or 32, not $bits"; exit 1
 fi
 
 # --- One fresh prefix, with a display before its first process ----------------
