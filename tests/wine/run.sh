@@ -6,13 +6,18 @@
 #   tests/wine/run.sh <win64 build dir> <win32 build dir> <quorvix-sim>
 #
 # Needs: wine wine64 xvfb (without wine32), the mingw-w64 binutils for the
-# checks of the DLLs, xdotool and imagemagick. Every Wine step runs in one
-# fresh 64-bit prefix, one after the other, each under a timeout. Ends with "N passed, M failed" and
-# exits non-zero when a step failed.
+# checks of the DLLs, xdotool and imagemagick, and tools/wine32.sh setup.
+# After the checks of both DLLs as files, the same steps run twice, each time
+# as this script again with QUORVIX_WINE_SUITE set: the 64-bit DLL with the
+# 64-bit test host in a fresh 64-bit prefix, then the 32-bit DLL with the
+# 32-bit test host in a fresh WoW64 prefix whose 32-bit half runs under QEMU
+# (tools/wine32.sh run). Every Wine step runs one after the other, each under
+# a timeout. Ends with "N passed, M failed" and exits non-zero when a step
+# failed.
 #
 # QUORVIX_WINE_ONLY="dialog-layout dmxin" runs only the named test-host
 # scenarios (after the checks of the DLLs and the registration), for
-# iterating on a few.
+# iterating on a few; QUORVIX_WINE_BITS=32 runs only the 32-bit suite.
 set -u
 
 if [ $# -ne 3 ]; then
@@ -23,8 +28,9 @@ win64=$(cd "$1" && pwd) || exit 2
 win32=$(cd "$2" && pwd) || exit 2
 sim=$(cd "$(dirname "$3")" && pwd)/$(basename "$3")
 here=$(cd "$(dirname "$0")" && pwd)
+wine32=$(cd "$here/../../tools" && pwd)/wine32.sh
 for file in "$win64/quorvix.dll" "$win64/quorvix_wine_host.exe" \
-            "$win32/quorvix.dll" "$sim"; do
+            "$win32/quorvix.dll" "$win32/quorvix_wine_host.exe" "$sim"; do
   [ -f "$file" ] || { echo "missing: $file" >&2; exit 2; }
 done
 
@@ -38,8 +44,11 @@ watcher_pid=
 x_server_pid=
 closer_pid=
 
-pass() { passed=$((passed + 1)); echo "PASS $1"; }
-fail() { failed=$((failed + 1)); echo "FAIL $1"; }
+# In a suite, each name says which DLL it ran against.
+label=
+[ -n "${QUORVIX_WINE_SUITE:-}" ] && label="$QUORVIX_WINE_SUITE-bit: "
+pass() { passed=$((passed + 1)); echo "PASS $label$1"; }
+fail() { failed=$((failed + 1)); echo "FAIL $label$1"; }
 
 stop_sim() {
   [ -n "$feeder_pid" ] && kill "$feeder_pid" 2>/dev/null
@@ -53,11 +62,14 @@ cleanup() {
   [ -n "$watcher_pid" ] && kill "$watcher_pid" 2>/dev/null
   [ -n "$x_server_pid" ] && kill "$x_server_pid" 2>/dev/null
   [ -n "$closer_pid" ] && kill "$closer_pid" 2>/dev/null
-  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+  if [[ "${WINEPREFIX:-}" == "$work"/* ]] && [ -d "$WINEPREFIX" ]; then
     timeout 30 wineserver -k >/dev/null 2>&1
   fi
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
+  if [ -n "${QUORVIX_WINE_COUNTS:-}" ]; then
+    echo "$passed $failed" >>"$QUORVIX_WINE_COUNTS"
+  fi
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -102,15 +114,63 @@ check_dll() {  # name dll objdump windres format
   fi
 }
 
-check_dll "64-bit DLL" "$win64/quorvix.dll" x86_64-w64-mingw32-objdump \
-  x86_64-w64-mingw32-windres pei-x86-64
-check_dll "32-bit DLL" "$win32/quorvix.dll" i686-w64-mingw32-objdump \
-  i686-w64-mingw32-windres pei-i386
+if [ -z "${QUORVIX_WINE_SUITE:-}" ]; then
+  check_dll "64-bit DLL" "$win64/quorvix.dll" x86_64-w64-mingw32-objdump \
+    x86_64-w64-mingw32-windres pei-x86-64
+  check_dll "32-bit DLL" "$win32/quorvix.dll" i686-w64-mingw32-objdump \
+    i686-w64-mingw32-windres pei-i386
+  for bits in ${QUORVIX_WINE_BITS:-64 32}; do
+    : >"$work/counts"
+    QUORVIX_WINE_SUITE=$bits QUORVIX_WINE_COUNTS=$work/counts "$0" "$@"
+    status=$?
+    read -r suite_passed suite_failed <"$work/counts" ||
+      { suite_passed=0; suite_failed=0; }
+    passed=$((passed + suite_passed))
+    failed=$((failed + suite_failed))
+    if [ $status -ne 0 ] && [ "$suite_failed" -eq 0 ]; then
+      fail "the $bits-bit suite ended early (exit $status)"
+    fi
+  done
+  echo "$passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+  exit
+fi
+
+# --- One suite: the DLL, the test host and the Wine of one bitness -------------
+
+bits=$QUORVIX_WINE_SUITE
+if [ "$bits" = 64 ]; then
+  build=$win64
+  wine=(wine)
+  regsvr32=regsvr32
+  cscript=cscript
+  reg=reg
+  new_prefix=(wineboot -i)
+  typelib_platform=win64
+  host_format=pei-x86-64
+elif [ "$bits" = 32 ]; then
+  # The 32-bit programs of a WoW64 prefix; its 64-bit programs (explorer)
+  # run natively beside them. A crash ends the program at once: winedbg's
+  # crash window would wait for a click until the step's timeout, and its
+  # backtrace of an emulated process says little.
+  build=$win32
+  wine=("$wine32" run)
+  regsvr32='C:\windows\syswow64\regsvr32.exe'
+  cscript='C:\windows\syswow64\cscript.exe'
+  reg='C:\windows\syswow64\reg.exe'
+  # wine32.sh makes the prefix on first use; a 32-bit program shows it runs.
+  new_prefix=("$wine32" run 'C:\windows\syswow64\cmd.exe' /c exit 0)
+  typelib_platform=win32
+  host_format=pei-i386
+else
+  fail "QUORVIX_WINE_BITS names 64 or 32, not $bits"; exit 1
+fi
 
 # --- One fresh prefix, with a display before its first process ----------------
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+[ "$bits" = 32 ] && WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winedbg.exe=d"
 export WINEARCH=win64
 export WINEPREFIX=$work/prefix
 
@@ -119,21 +179,32 @@ Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 \
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 if [ ! -s "$work/display" ]; then
-  fail "Xvfb starts"; echo "$passed passed, $failed failed"; exit 1
+  fail "Xvfb starts"; echo "$label$passed passed, $failed failed"; exit 1
 fi
 export DISPLAY=:$(head -n1 "$work/display")
 
-if timeout 600 wineboot -i >"$work/wineboot.log" 2>&1 &&
+if timeout 600 "${new_prefix[@]}" >"$work/wineboot.log" 2>&1 &&
    timeout 120 wineserver -w; then
-  pass "fresh 64-bit Wine prefix"
+  pass "fresh $bits-bit Wine prefix"
 else
-  fail "fresh 64-bit Wine prefix"; cat "$work/wineboot.log"
-  echo "$passed passed, $failed failed"; exit 1
+  fail "fresh $bits-bit Wine prefix"; cat "$work/wineboot.log"
+  echo "$label$passed passed, $failed failed"; exit 1
+fi
+# Under emulation a 32-bit program takes seconds longer to start when it has
+# to start the wineserver and Wine's services too: they stay up meanwhile.
+# Its output goes nowhere: at exit it lists every object it still holds.
+[ "$bits" = 32 ] && wineserver -p >/dev/null 2>&1
+
+if x86_64-w64-mingw32-objdump -f "$build/quorvix_wine_host.exe" |
+   grep -q "file format $host_format"; then
+  pass "the test host is $host_format"
+else
+  fail "the test host is $host_format"
 fi
 
 bin=$work/bin
 mkdir -p "$bin"
-cp "$win64/quorvix.dll" "$win64/quorvix_wine_host.exe" "$here/client.vbs" "$bin/"
+cp "$build/quorvix.dll" "$build/quorvix_wine_host.exe" "$here/client.vbs" "$bin/"
 dll=$(winpath "$bin/quorvix.dll")
 host=$bin/quorvix_wine_host.exe
 export QUORVIX_DLL=$dll
@@ -151,8 +222,10 @@ wine_step() {  # name timeout command...: runs a Wine command; its standard
 # The step's own verdict: its last line reads "N passed, 0 failed".
 step_passed() { tail -n1 "$work/step.txt" | grep -q '^[0-9]* passed, 0 failed$'; }
 
-reg_query() { timeout 60 wine reg query "$@" 2>/dev/null | tr -d '\r'; }
-reg_exists() { timeout 60 wine reg query "$1" >/dev/null 2>&1; }
+# The registry as a program of the suite's bitness sees it.
+reg_query() { timeout 60 "${wine[@]}" "$reg" query "$@" 2>/dev/null | tr -d '\r'; }
+reg_exists() { timeout 60 "${wine[@]}" "$reg" query "$1" >/dev/null 2>&1; }
+reg_add() { timeout 60 "${wine[@]}" "$reg" add "$@" >/dev/null 2>&1; }
 
 # --- The simulated transmitter on COM5 -----------------------------------------
 
@@ -184,7 +257,7 @@ run_scenario() {  # scenario [desktop: inside Wine's virtual desktop]
   fi
   local program=("$host")
   [ "${2:-}" = desktop ] && program=(explorer /desktop=quorvix,1024x768 "$host")
-  wine_step "$1" 300 wine "${program[@]}" "$1" "$sim_log" "$sim_commands"
+  wine_step "$1" 300 "${wine[@]}" "${program[@]}" "$1" "$sim_log" "$sim_commands"
   local status=$?
   stop_sim
   sed "s/^/    /" "$work/step.txt"
@@ -200,14 +273,14 @@ run_scenario() {  # scenario [desktop: inside Wine's virtual desktop]
 
 clsid='{38398B92-E04C-4725-AC17-5BA1348878A6}'
 user_classes='HKCU\Software\Classes'
-if wine_step user-register 120 wine regsvr32 /s /n /i:user "$dll" &&
+if wine_step user-register 120 "${wine[@]}" "$regsvr32" /s /n /i:user "$dll" &&
    reg_query "$user_classes\\CLSID\\$clsid\\InprocServer32" | grep -q Apartment &&
    reg_query "$user_classes\\Quorvix.clsOutputDriver\\CLSID" | grep -q "$clsid"; then
   pass "regsvr32 /n /i:user registers under HKCU\\Software\\Classes"
 else
   fail "regsvr32 /n /i:user registers under HKCU\\Software\\Classes"
 fi
-if wine_step user-unregister 120 wine regsvr32 /s /u /n /i:user "$dll" &&
+if wine_step user-unregister 120 "${wine[@]}" "$regsvr32" /s /u /n /i:user "$dll" &&
    ! reg_exists "$user_classes\\CLSID\\$clsid" &&
    ! reg_exists "$user_classes\\Quorvix.clsOutputDriver" &&
    ! reg_exists "HKCR\\CLSID\\$clsid" &&
@@ -219,14 +292,22 @@ fi
 
 # --- Registration for all users ---------------------------------------------------
 
-if wine_step register 120 wine regsvr32 /s "$dll" &&
+if wine_step register 120 "${wine[@]}" "$regsvr32" /s "$dll" &&
    reg_query "HKCR\\CLSID\\$clsid\\InprocServer32" | grep -q 'ThreadingModel.*Apartment' &&
    reg_query "HKCR\\Quorvix.clsOutputDriver\\CLSID" | grep -q "$clsid" &&
-   reg_query 'HKCR\TypeLib\{B71DC130-1DC8-4041-B8B9-C061E543A4F1}\1.0\0\win64' | grep -q quorvix.dll; then
+   reg_query "HKCR\\TypeLib\\{B71DC130-1DC8-4041-B8B9-C061E543A4F1}\\1.0\\0\\$typelib_platform" | grep -q quorvix.dll; then
   pass "wine regsvr32 registers class, ProgID and type library"
 else
   fail "wine regsvr32 registers class, ProgID and type library"
   cat "$work/step.txt"
+fi
+# As on 64-bit Windows, a 32-bit server's class is for 32-bit clients only.
+if [ "$bits" = 32 ]; then
+  if ! timeout 60 "${wine[@]}" reg query "HKCR\\CLSID\\$clsid" >/dev/null 2>&1; then
+    pass "the class is in the 32-bit view only (Wow6432Node)"
+  else
+    fail "the class is in the 32-bit view only (Wow6432Node)"
+  fi
 fi
 
 # --- The VBScript client, with a box watcher beside it ---------------------------
@@ -247,20 +328,20 @@ close_dialogs() {  # click log
 }
 
 script_key='HKCU\Software\VB and VBA Program Settings\Wine Script Host\Plugins\quorvix.dll'
-timeout 60 wine reg add "$script_key" /v ComPort /t REG_SZ /d 5 /f >/dev/null 2>&1
-timeout 60 wine reg add "$script_key" /v ComSettings /t REG_SZ /d 38400,n,8,1 /f >/dev/null 2>&1
+reg_add "$script_key" /v ComPort /t REG_SZ /d 5 /f
+reg_add "$script_key" /v ComSettings /t REG_SZ /d 38400,n,8,1 /f
 if ! wanted cscript; then
   :
 elif start_sim script; then
   boxes=$work/script-boxes.log
   : >"$boxes"
-  timeout 300 wine "$host" watch-boxes "$(winpath "$boxes")" \
+  timeout 300 "${wine[@]}" "$host" watch-boxes "$(winpath "$boxes")" \
     "$(winpath "$work/script-done")" >/dev/null 2>&1 &
   watcher_pid=$!
   : >"$work/script-closes.log"
   close_dialogs "$work/script-closes.log" &
   closer_pid=$!
-  wine_step cscript 300 wine cscript "$(winpath "$bin/client.vbs")"
+  wine_step cscript 300 "${wine[@]}" "$cscript" "$(winpath "$bin/client.vbs")"
   status=$?
   kill "$closer_pid" 2>/dev/null
   wait "$closer_pid" 2>/dev/null
@@ -274,6 +355,8 @@ elif start_sim script; then
     pass "cscript client: $(tail -n1 "$work/step.txt")"
   else
     fail "cscript client (exit $status; a missing last line is a script error)"
+    reg_query "$script_key" | sed "s/^/    settings: /"
+    tail -n 20 "$work/sim-script/log" | sed "s/^/    simulator: /"
   fi
   if [ -s "$work/script-closes.log" ]; then
     pass "cscript client: its Configure showed the dialog, closed by its close box"
@@ -328,11 +411,9 @@ done
 # The same window at 120 DPI: every place follows the prefix's DPI.
 if wanted dialog-layout-120dpi; then
   desktop_key='HKCU\Control Panel\Desktop'
-  timeout 60 wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d 120 /f \
-    >/dev/null 2>&1
+  reg_add "$desktop_key" /v LogPixels /t REG_DWORD /d 120 /f
   QUORVIX_WINE_ONLY=dialog-layout run_scenario dialog-layout
-  timeout 60 wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d 96 /f \
-    >/dev/null 2>&1
+  reg_add "$desktop_key" /v LogPixels /t REG_DWORD /d 96 /f
 fi
 
 # Real keys through the X server. Without a window manager only Wine's
@@ -356,7 +437,7 @@ serve_x_requests() {
             xdotool mousemove --window "$desktop" ${request#focus-desktop } click 1
           status=$? ;;
         screenshot)
-          import -window root "$win64/dialog.png"
+          import -window root "$build/dialog.png"
           status=$? ;;
         *)
           # shellcheck disable=SC2086  # the request is xdotool's arguments
@@ -378,8 +459,8 @@ if wanted dialog-keys; then
   kill "$x_server_pid" 2>/dev/null
   wait "$x_server_pid" 2>/dev/null
   x_server_pid=
-  if [ -s "$win64/dialog.png" ]; then
-    pass "screenshot of the dialog: $win64/dialog.png"
+  if [ -s "$build/dialog.png" ]; then
+    pass "screenshot of the dialog: $build/dialog.png"
   else
     fail "screenshot of the dialog"
   fi
@@ -388,7 +469,7 @@ fi
 
 # --- Unregistration ------------------------------------------------------------------
 
-if wine_step unregister 120 wine regsvr32 /s /u "$dll" &&
+if wine_step unregister 120 "${wine[@]}" "$regsvr32" /s /u "$dll" &&
    ! reg_exists 'HKCR\Quorvix.clsOutputDriver' &&
    ! reg_exists "HKCR\\CLSID\\$clsid"; then
   pass "wine regsvr32 /u removes class and ProgID"
@@ -397,5 +478,5 @@ else
 fi
 run_scenario unregistered
 
-echo "$passed passed, $failed failed"
+echo "$label$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
