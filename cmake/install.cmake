@@ -40,11 +40,13 @@ set(programs quorvix-sim quorvix-host)
 if(TARGET quorvix-ola)
   list(APPEND programs quorvix-ola)
 endif()
+# The pages in a tree of their own (man1/), which MANPATH can point at.
+set(QUORVIX_MAN_TREE ${PROJECT_BINARY_DIR}/packaging/man)
 foreach(program IN LISTS programs)
   install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   configure_file(${PROJECT_SOURCE_DIR}/packaging/man/${program}.1.in
-                 ${PROJECT_BINARY_DIR}/packaging/man/${program}.1 @ONLY)
-  install(FILES ${PROJECT_BINARY_DIR}/packaging/man/${program}.1
+                 ${QUORVIX_MAN_TREE}/man1/${program}.1 @ONLY)
+  install(FILES ${QUORVIX_MAN_TREE}/man1/${program}.1
           DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 

@@ -158,7 +158,6 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "${PUBLISHER}"
   Function ${un}RemoveFiles
     Delete "$INSTDIR\x64\quorvix.dll"
     Delete "$INSTDIR\x86\quorvix.dll"
-    Delete "$INSTDIR\REGISTERING.txt"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR\x64"
     RMDir "$INSTDIR\x86"
@@ -225,7 +224,6 @@ Section "Install"
   Call Scope
 
   SetOutPath "$INSTDIR"
-  File "${DIST}/REGISTERING.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   SetOutPath "$INSTDIR\x64"
   File "${DIST}/x64/quorvix.dll"
