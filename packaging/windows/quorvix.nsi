@@ -132,14 +132,25 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "${PUBLISHER}"
     done:
   FunctionEnd
 
+  ; Runs regsvr32 $R6 with the scope's switches and $R5 ("" or "/u") on
+  ; $R9; $R1: its exit code, "not started" when it could not run.
+  Function ${un}Regsvr
+    ClearErrors
+    ExecWait '"$R6" $R5 $R2 "$R9"' $R1
+    IfErrors 0 +2
+    StrCpy $R1 "not started"
+  FunctionEnd
+
   ; Unregisters both DLLs of $INSTDIR (those present); $R3 is "failed" when
   ; one refused.
   Function ${un}UnregisterBoth
     Call ${un}Scope
     StrCpy $R3 ""
+    StrCpy $R5 "/u"
     IfFileExists "$INSTDIR\x64\quorvix.dll" 0 x86
     StrCpy $R9 "$INSTDIR\x64\quorvix.dll"
-    ExecWait '"${REGSVR64}" /u $R2 "$R9"' $R1
+    StrCpy $R6 "${REGSVR64}"
+    Call ${un}Regsvr
     ${If} $R1 != 0
       DetailPrint "$(UnregisterFailed)"
       StrCpy $R3 "failed"
@@ -147,7 +158,8 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "${PUBLISHER}"
     x86:
     IfFileExists "$INSTDIR\x86\quorvix.dll" 0 done
     StrCpy $R9 "$INSTDIR\x86\quorvix.dll"
-    ExecWait '"${REGSVR32}" /u $R2 "$R9"' $R1
+    StrCpy $R6 "${REGSVR32}"
+    Call ${un}Regsvr
     ${If} $R1 != 0
       DetailPrint "$(UnregisterFailed)"
       StrCpy $R3 "failed"
@@ -195,7 +207,10 @@ Function RemovePrevious
   Call WaitUntilFree
   Pop $INSTDIR
   ; _?= runs it in place and waits for it.
+  ClearErrors
   ExecWait '"$R0\uninstall.exe" /S /$MultiUser.InstallMode _?=$R0' $R1
+  IfErrors 0 +2
+  StrCpy $R1 "not started"
   ${If} $R1 != 0
     MessageBox MB_OK|MB_ICONSTOP "$(PreviousFailed)" /SD IDOK
     DetailPrint "$(PreviousFailed)"
@@ -227,8 +242,10 @@ Section "Install"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   SetOutPath "$INSTDIR\x64"
   File "${DIST}/x64/quorvix.dll"
+  StrCpy $R5 ""
+  StrCpy $R6 "${REGSVR64}"
   StrCpy $R9 "$INSTDIR\x64\quorvix.dll"
-  ExecWait '"${REGSVR64}" $R2 "$R9"' $R1
+  Call Regsvr
   ${If} $R1 != 0
     Call Undo
   ${EndIf}
@@ -237,8 +254,10 @@ Section "Install"
   ${If} ${FileExists} "${REGSVR32}"
     SetOutPath "$INSTDIR\x86"
     File "${DIST}/x86/quorvix.dll"
+    StrCpy $R5 ""
+    StrCpy $R6 "${REGSVR32}"
     StrCpy $R9 "$INSTDIR\x86\quorvix.dll"
-    ExecWait '"${REGSVR32}" $R2 "$R9"' $R1
+    Call Regsvr
     ${If} $R1 != 0
       Call Undo
     ${EndIf}

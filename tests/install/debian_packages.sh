@@ -98,15 +98,19 @@ mkdir -p "$work/home" "$work/config/quorvix/ports"
 printf '[Plugins\\libquorvix.so]\nComPort=1\nComSettings=38400,n,8,1\n' \
   >"$work/config/quorvix/Install Test.ini"
 
+# The simulator runs until its standard input ends: a pipe held open here.
 start_sim() {  # name
+  rm -f "$work/sim-input"
+  mkfifo "$work/sim-input"
   "${user_env[@]}" quorvix-sim --link "$work/config/quorvix/ports/COM1" \
-    --log "$work/sim-$1.log" </dev/null >"$work/sim-$1.out" 2>&1 &
+    --log "$work/sim-$1.log" <"$work/sim-input" >"$work/sim-$1.out" 2>&1 &
   sim_pid=$!
+  exec 8>"$work/sim-input"
   for _ in $(seq 100); do [ -L "$work/config/quorvix/ports/COM1" ] && return 0; sleep 0.05; done
   return 1
 }
 stop_sim() {
-  kill "$sim_pid" 2>/dev/null
+  exec 8>&-
   wait "$sim_pid" 2>/dev/null
   sim_pid=
 }
@@ -117,12 +121,12 @@ drive() {  # name program: runs the program against a fresh simulator
     fail "$name: quorvix-sim starts"; return
   fi
   local libquorvix
-  libquorvix=$("${user_env[@]}" ldd "$program" | awk '/libquorvix/ {print $3}')
+  libquorvix=$(realpath "$("${user_env[@]}" ldd "$program" | awk '/libquorvix/ {print $3}')")
   "${user_env[@]}" "$program" "$channel" "$value" >"$work/$name.out" 2>&1
   local status=$?
   stop_sim
   if [ $status -eq 0 ] && grep -q " frame $channel $value\$" "$work/sim-$name.log" &&
-     [[ "$libquorvix" == /usr/lib/*/libquorvix.so.0 ]]; then
+     [[ "$libquorvix" == /usr/lib/*/libquorvix.so.0.* ]]; then
     pass "$name: sets channel $channel to $value through $libquorvix"
   else
     fail "$name (exit $status, library ${libquorvix:-none})"

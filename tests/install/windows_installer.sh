@@ -155,7 +155,7 @@ check_installed() {  # label hive classes folder version
 }
 
 entries_named() {  # hive: how many entries carry the product's name
-  timeout 60 wine reg query "$1\\$uninstall_root" /s /f "Quorvix Transmitter" /d 2>/dev/null |
+  timeout 60 wine reg query "$1\\$uninstall_root" /s 2>/dev/null |
     tr -d '\r' | grep -c '^ *DisplayName *REG_SZ *Quorvix Transmitter$'
 }
 
@@ -175,14 +175,17 @@ settings_key='HKCU\Software\VB and VBA Program Settings\Installer Test\Plugins\q
 timeout 60 wine reg add "$settings_key" /v ComPort /t REG_SZ /d 5 /f >/dev/null 2>&1
 timeout 60 wine reg add "$settings_key" /v ComSettings /t REG_SZ /d 38400,n,8,1 /f >/dev/null 2>&1
 rm -f "$WINEPREFIX/dosdevices/com5"
-"$sim" --link "$WINEPREFIX/dosdevices/com5" --log "$work/sim.log" </dev/null \
+# The simulator runs until its standard input ends: a pipe held open here.
+mkfifo "$work/sim-input"
+"$sim" --link "$WINEPREFIX/dosdevices/com5" --log "$work/sim.log" <"$work/sim-input" \
   >"$work/sim.out" 2>&1 &
 sim_pid=$!
+exec 8>"$work/sim-input"
 for _ in $(seq 100); do [ -L "$WINEPREFIX/dosdevices/com5" ] && break; sleep 0.05; done
 cp "$here/client.vbs" "$work/client.vbs"
 run 120 cscript //nologo "$(winpath "$work/client.vbs")"
 tr -d '\r' <"$work/run.out" >"$work/client.out"
-kill "$sim_pid" 2>/dev/null
+exec 8>&-
 wait "$sim_pid" 2>/dev/null
 sim_pid=
 if grep -q '^set channel 5 to 200$' "$work/client.out" &&
