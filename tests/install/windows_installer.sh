@@ -2,8 +2,10 @@
 # The Windows installer under Wine, in a fresh 64-bit prefix: a silent
 # install in each scope, the registry entries pointing into the install
 # folder, a script client that creates Quorvix.clsOutputDriver through the
-# installed 64-bit DLL and drives quorvix-sim, an upgrade from an older
-# installer that leaves one entry, and a silent uninstall (the entry's own
+# installed 64-bit DLL and drives quorvix-sim, the installer refusing (exit
+# code 3, nothing changed) while a host has the DLL loaded and running over
+# the installed copy once it has let go, an upgrade from an older installer
+# that leaves one entry, and a silent uninstall (the entry's own
 # QuietUninstallString) that removes the class, the files and the entry and
 # keeps a settings key written before.
 #
@@ -193,6 +195,30 @@ if grep -q '^set channel 5 to 200$' "$work/client.out" &&
   pass "cscript creates Quorvix.clsOutputDriver from the installed DLL and drives quorvix-sim"
 else
   fail "cscript client"; cat "$work/client.out"
+fi
+
+# --- Files in use: the installer refuses and changes nothing ---------------------------
+
+cp "$here/hold.vbs" "$work/hold.vbs"
+timeout 300 wine cscript //nologo "$(winpath "$work/hold.vbs")" \
+  "$(winpath "$work/release")" >"$work/hold.out" 2>&1 &
+holder_pid=$!
+for _ in $(seq 200); do grep -q loaded "$work/hold.out" 2>/dev/null && break; sleep 0.1; done
+timeout 300 wine "$setup" /S /AllUsers >"$work/run.out" 2>&1
+status=$?
+if grep -q loaded "$work/hold.out" && [ $status -eq 3 ]; then
+  pass "with the DLL loaded by a host, the installer exits 3 (files in use)"
+  check_installed "all users, still" HKLM 'HKLM\Software\Classes' "$all_folder" "$version"
+else
+  fail "with the DLL loaded by a host, the installer exits $status"
+fi
+touch "$work/release"
+wait "$holder_pid"
+timeout 120 wineserver -w
+if run 300 "$setup" /S /AllUsers; then
+  pass "once the host has let go, the same installer runs over the installed copy"
+else
+  fail "the installer over the installed copy (exit $?)"; cat "$work/run.out"
 fi
 
 # --- Current user: an older version, then this one over it ----------------------------
