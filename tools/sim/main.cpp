@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "options.h"
-#include "quorvix_version.h"
 #include "pseudo_terminal.h"
+#include "quorvix_version.h"
 #include "simulator.h"
 #include "stop_signals.h"
 #include "usage.h"
