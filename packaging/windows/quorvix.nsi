@@ -58,9 +58,9 @@ LangString InUse ${LANG_ENGLISH} \
 LangString InUse ${LANG_GERMAN} \
   "Ein Programm hat den Quorvix-Treiber geladen:$\r$\n$R9$\r$\n$\r$\nSchließen Sie jedes Lichtsteuerprogramm, das ihn verwendet, und wählen Sie dann Wiederholen."
 LangString PreviousFailed ${LANG_ENGLISH} \
-  "The installed version in $R0 could not be removed (code $R1). Nothing was changed."
+  "The installed version in $R0 could not be removed completely (code $R1). Remove it under installed programs, then run this installer again."
 LangString PreviousFailed ${LANG_GERMAN} \
-  "Die installierte Version in $R0 ließ sich nicht entfernen (Code $R1). Es wurde nichts geändert."
+  "Die installierte Version in $R0 ließ sich nicht vollständig entfernen (Code $R1). Entfernen Sie sie unter den installierten Programmen und starten Sie dann dieses Installationsprogramm erneut."
 LangString RegisterFailed ${LANG_ENGLISH} \
   "$R9 could not be registered (regsvr32 code $R1). The installation was undone."
 LangString RegisterFailed ${LANG_GERMAN} \
