@@ -138,7 +138,7 @@ drive() {  # name program: runs the program against a fresh simulator
 
 mkdir -p "$work/pkg-config"
 cp "$here/user_project/client.c" "$work/pkg-config/"
-# shellcheck disable=SC2046  # pkg-config's words
+# shellcheck disable=SC2016  # pkg-config runs in the user's shell
 if (cd "$work/pkg-config" && "${user_env[@]}" sh -c \
       'cc -Wall -Werror -o client client.c $(pkg-config --cflags --libs quorvix)') \
     >"$work/pkg-config.log" 2>&1; then
@@ -189,8 +189,7 @@ else
 fi
 
 unit=$(dpkg -L quorvix-ola | grep '/systemd/system/quorvix-ola.service$')
-said=$(systemd-analyze verify "$unit" 2>&1)
-if [ $? -eq 0 ] && [ -z "$said" ]; then
+if said=$(systemd-analyze verify "$unit" 2>&1) && [ -z "$said" ]; then
   pass "systemd-analyze verify $unit"
 else
   fail "systemd-analyze verify $unit: $said"
