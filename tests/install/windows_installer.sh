@@ -69,7 +69,8 @@ Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 \
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { fail "Xvfb starts"; finish; }
-export DISPLAY=:$(head -n1 "$work/display")
+DISPLAY=:$(head -n1 "$work/display")
+export DISPLAY
 if ! { timeout 600 wineboot -i >"$work/wineboot.log" 2>&1 &&
        timeout 120 wineserver -w; }; then
   fail "fresh 64-bit Wine prefix"; cat "$work/wineboot.log"; finish
