@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the demo and the tests need, when
-# any is missing. Usage: tools/install-deps.sh [linux|windows|ola|gtk|all]
+# any is missing. Usage:
+# tools/install-deps.sh [linux|windows|ola|gtk|packaging|all]
 set -euo pipefail
 
 linux_packages=(cmake ninja-build g++ pkg-config python3 libglib2.0-dev
@@ -21,15 +22,22 @@ windows_packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
                   libwine-dev wine wine64 xvfb x11-utils imagemagick
                   xdotool)
 
+# The Windows installer (makensis) and the Debian packages: their build, the
+# build dependencies of debian/control beyond the lists above, and lintian.
+packaging_packages=(nsis dpkg-dev debhelper lintian libgtk-3-dev libola-dev
+                    systemd)
+
 set_name=${1:-all}
 case "$set_name" in
   linux) wanted=("${linux_packages[@]}") ;;
   windows) wanted=("${windows_packages[@]}") ;;
   ola) wanted=("${ola_packages[@]}") ;;
   gtk) wanted=("${gtk_packages[@]}") ;;
+  packaging) wanted=("${linux_packages[@]}" "${packaging_packages[@]}") ;;
   all) wanted=("${linux_packages[@]}" "${test_packages[@]}" "${ola_packages[@]}"
-               "${gtk_packages[@]}" "${windows_packages[@]}") ;;
-  *) echo "usage: $0 [linux|windows|ola|gtk|all]" >&2; exit 2 ;;
+               "${gtk_packages[@]}" "${windows_packages[@]}"
+               "${packaging_packages[@]}") ;;
+  *) echo "usage: $0 [linux|windows|ola|gtk|packaging|all]" >&2; exit 2 ;;
 esac
 
 # The 32-bit half of Wine, run under emulation: unpacked into a cache of its

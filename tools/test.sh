@@ -2,8 +2,10 @@
 # Builds everything and runs every test: unit, POSIX, simulator, layer and
 # integration tests on Linux, the same tree with clang, the Linux tests again
 # under the sanitizers, the fuzzers and the short soak, then the Windows DLLs
-# under Wine. Warnings are errors here (QUORVIX_WERROR), never in a user's
-# own build. Prints the time each stage took.
+# under Wine, the Windows installer under Wine and the Debian packages
+# (installed on this machine and purged again). Warnings are errors here
+# (QUORVIX_WERROR), never in a user's own build. Prints the time each stage
+# took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -70,6 +72,19 @@ tools/soak.sh short build
 
 stage "Wine tests"
 tests/wine/run.sh build-win64 build-win32 build/tools/sim/quorvix-sim
+
+# The installer as the README builds it, installed, used, upgraded and
+# removed in a fresh Wine prefix.
+stage "Windows installer (Wine)"
+rm -f build-win64/quorvix-setup-*.exe
+cmake --build build-win64 --target installer
+tests/install/windows_installer.sh build-win64/quorvix-setup-*.exe build-win64/dist \
+  build/tools/sim/quorvix-sim
+
+# Last, so that no other stage ever meets them installed; purged however the
+# stage ends.
+stage "Debian packages (build, lintian, install, use, purge)"
+tests/install/debian_packages.sh
 
 stage ""
 printf '== all stages took %d s\n' "$SECONDS"

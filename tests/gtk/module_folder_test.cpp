@@ -1,6 +1,7 @@
 // A host that loads the plug-in by a relative name and later changes its
 // working folder (into an unpacked show, say) must never load a GTK module
-// planted there: only the one beside the library as it was loaded.
+// planted there: only the one in the library's private folder quorvix/ (as
+// installed) or, without that, the one beside the library as it was loaded.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -25,15 +26,11 @@ void Collect(void* context, const char* line) {
 }
 void IgnoreBox(void*, int, const char*, const char*) {}
 
-TEST(GtkModuleFolder, APlantedModuleInTheLaterWorkingFolderNeverRuns) {
-  const common::TempFolder folder("quorvix-module-folder");
+// Loads plugin/libquorvix.so as "./libquorvix.so", moves into plugin/show
+// and asks for the dialog: the trace lines of that.
+std::vector<std::string> ConfigureFromShowFolder(const common::TempFolder& folder) {
   const fs::path plugin = folder / "plugin";
-  fs::create_directories(plugin / "show");
-  fs::copy_file(QUORVIX_LIBRARY, plugin / "libquorvix.so");
-  fs::copy_file(QUORVIX_GTK_MODULE, plugin / "libquorvix-gtk.so");
-  fs::copy_file(PLANTED_MODULE, plugin / "show" / "libquorvix-gtk.so");
-  const fs::path marker = folder / "planted-module-ran";
-  setenv("QUORVIX_PLANTED_MARKER", marker.c_str(), 1);
+  setenv("QUORVIX_PLANTED_MARKER", (folder / "planted-module-ran").c_str(), 1);
   setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
   // Without a display the real module refuses, saying why: that is how it
   // shows that it ran.
@@ -47,19 +44,56 @@ TEST(GtkModuleFolder, APlantedModuleInTheLaterWorkingFolderNeverRuns) {
   std::vector<std::string> trace;
   library.set_trace(&Collect, &trace);
   library.set_message_box(&IgnoreBox, nullptr);
-  ASSERT_EQ(library.set_ui(QVX_UI_GTK), 0);
+  EXPECT_EQ(library.set_ui(QVX_UI_GTK), 0);
   qvx_driver* const driver = library.create();
-  ASSERT_NE(driver, nullptr);
-  qvx_bool result = 0;
-  ASSERT_EQ(library.Init(driver, "Show", "q.so", nullptr, &result), 0);
-  ASSERT_EQ(library.Configure(driver, &result), 0) << library.last_error();
-  library.destroy(driver);
+  EXPECT_NE(driver, nullptr);
+  if (driver != nullptr) {
+    qvx_bool result = 0;
+    EXPECT_EQ(library.Init(driver, "Show", "q.so", nullptr, &result), 0);
+    EXPECT_EQ(library.Configure(driver, &result), 0) << library.last_error();
+    library.destroy(driver);
+  }
   fs::current_path(start);
+  return trace;
+}
 
-  EXPECT_FALSE(fs::exists(marker)) << "the planted module was loaded";
-  EXPECT_THAT(trace, ::testing::Contains(
-                         "[Quorvix] UI: none, since GTK 3 cannot open the "
-                         "display (DISPLAY is not set)"));
+constexpr char kRealModuleRefused[] =
+    "[Quorvix] UI: none, since GTK 3 cannot open the display (DISPLAY is not "
+    "set)";
+
+TEST(GtkModuleFolder, APlantedModuleInTheLaterWorkingFolderNeverRuns) {
+  const common::TempFolder folder("quorvix-module-folder");
+  const fs::path plugin = folder / "plugin";
+  fs::create_directories(plugin / "show" / "quorvix");
+  fs::copy_file(QUORVIX_LIBRARY, plugin / "libquorvix.so");
+  fs::copy_file(QUORVIX_GTK_MODULE, plugin / "libquorvix-gtk.so");
+  fs::copy_file(PLANTED_MODULE, plugin / "show" / "libquorvix-gtk.so");
+  fs::copy_file(PLANTED_MODULE,
+                plugin / "show" / "quorvix" / "libquorvix-gtk.so");
+
+  const std::vector<std::string> trace = ConfigureFromShowFolder(folder);
+
+  EXPECT_FALSE(fs::exists(folder / "planted-module-ran"))
+      << "the planted module was loaded";
+  EXPECT_THAT(trace, ::testing::Contains(kRealModuleRefused));
+}
+
+TEST(GtkModuleFolder, TheInstalledPrivateFolderComesBeforeTheLibrarysOwn) {
+  const common::TempFolder folder("quorvix-module-folder");
+  const fs::path plugin = folder / "plugin";
+  fs::create_directories(plugin / "quorvix");
+  fs::create_directories(plugin / "show" / "quorvix");
+  fs::copy_file(QUORVIX_LIBRARY, plugin / "libquorvix.so");
+  fs::copy_file(QUORVIX_GTK_MODULE, plugin / "quorvix" / "libquorvix-gtk.so");
+  fs::copy_file(PLANTED_MODULE, plugin / "libquorvix-gtk.so");
+  fs::copy_file(PLANTED_MODULE,
+                plugin / "show" / "quorvix" / "libquorvix-gtk.so");
+
+  const std::vector<std::string> trace = ConfigureFromShowFolder(folder);
+
+  EXPECT_FALSE(fs::exists(folder / "planted-module-ran"))
+      << "a module other than the one in quorvix/ was loaded";
+  EXPECT_THAT(trace, ::testing::Contains(kRealModuleRefused));
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """Checks the example systemd unit of quorvix-ola without running it.
 
-systemd-analyze must load it without a single complaint (with its programs
-pointed at this build's) and rate its sandbox at most MAX_EXPOSURE; it must
+systemd-analyze must load it without a single complaint (with the installed
+programs it names pointed at this build's) and rate its sandbox at most MAX_EXPOSURE; it must
 not restart after a configuration error (exit code 2); and the sandbox must
 still leave the bridge what it needs: TCP to olad on the loopback and the
 serial ports, reached through the dialout group.
-Usage: check_service_unit.py UNIT BRIDGE LIBRARY
+Usage: check_service_unit.py UNIT BRIDGE LIBRARY INSTALLED_BRIDGE INSTALLED_LIBRARY
 """
 import pathlib
 import re
@@ -16,8 +16,6 @@ import sys
 import tempfile
 
 MAX_EXPOSURE = 2.0
-INSTALLED_BRIDGE = "/usr/local/bin/quorvix-ola"
-INSTALLED_LIBRARY = "/usr/local/lib/libquorvix.so"
 SERIAL_GROUPS = ("char-ttyS", "char-ttyUSB", "char-ttyACM")
 
 
@@ -46,14 +44,17 @@ def is_true(values: list[str]) -> bool:
     return bool(values) and values[-1] in ("yes", "true", "on", "1")
 
 
-def verify(unit: pathlib.Path, bridge: str, library: str) -> list[str]:
+def verify(unit: pathlib.Path, programs: dict[str, str]) -> list[str]:
     """systemd-analyze verify warns about an unknown key and still exits 0,
     so anything it says is a failure."""
     text = unit.read_text()
     with tempfile.TemporaryDirectory() as folder:
         copy = pathlib.Path(folder) / unit.name
-        copy.write_text(text.replace(INSTALLED_BRIDGE, bridge)
-                        .replace(INSTALLED_LIBRARY, library))
+        for installed, built in programs.items():
+            if installed not in text:
+                return [f"the unit does not name {installed}"]
+            text = text.replace(installed, built)
+        copy.write_text(text)
         run = subprocess.run(["systemd-analyze", "verify", str(copy)],
                              capture_output=True, text=True, check=False)
     said = (run.stdout + run.stderr).strip()
@@ -109,12 +110,14 @@ def bridge_needs(settings: dict[str, list[str]]) -> list[str]:
 
 
 def main() -> int:
-    unit, bridge, library = pathlib.Path(sys.argv[1]), sys.argv[2], sys.argv[3]
+    unit = pathlib.Path(sys.argv[1])
+    bridge, library, installed_bridge, installed_library = sys.argv[2:6]
+    programs = {installed_bridge: bridge, installed_library: library}
     if not shutil.which("systemd-analyze"):
         print("systemd-analyze is missing (Debian package systemd; "
               "tools/install-deps.sh ola)")
         return 1
-    problems = (verify(unit, bridge, library) + exposure(unit) +
+    problems = (verify(unit, programs) + exposure(unit) +
                 bridge_needs(service_settings(unit.read_text())))
     for problem in problems:
         print(problem)

@@ -2,6 +2,8 @@
 // the command line. See script.h for the commands; `demo` runs the demo.
 
 #include <iostream>
+#include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,6 +11,7 @@
 #include "demo.h"
 #include "host_session.h"
 #include "plugin_library.h"
+#include "quorvix_version.h"
 #include "script.h"
 
 namespace {
@@ -20,6 +23,7 @@ void Usage() {
          "       quorvix-host [--lib PATH] [--trace] -     (commands from "
          "stdin)\n"
          "       quorvix-host [--lib PATH] [--sim PATH] [--trace] demo\n"
+         "       quorvix-host --version\n"
          "commands: init TITLE FILE | enable | disable | configure | term | "
          "name |\n"
          "          set CH VALUE | chase FIRST LAST ROUNDS DELAY_MS | watch "
@@ -29,6 +33,16 @@ void Usage() {
          "Without --trace, only the trace lines about the port are shown.\n"
          "Exit status: 0 when every call succeeded, 1 when one failed (an "
          "Enable that\nanswers False too), 2 for a command it cannot run.\n";
+}
+
+// Installed, quorvix-sim is in the same folder; the build tree links one in
+// beside this program.
+std::string SimBesideThisProgram() {
+  std::error_code error;
+  const std::filesystem::path self =
+      std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return "quorvix-sim";
+  return (self.parent_path() / "quorvix-sim").string();
 }
 
 std::optional<int> UiNamed(const std::string& name) {
@@ -41,8 +55,12 @@ std::optional<int> UiNamed(const std::string& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "--version") {
+    std::puts("quorvix-host " QUORVIX_VERSION_TEXT);
+    return 0;
+  }
   std::string library = QUORVIX_DEFAULT_LIBRARY;
-  std::string sim = QUORVIX_DEFAULT_SIM;
+  std::string sim = SimBesideThisProgram();
   bool trace = false;
   std::optional<int> ui;
   std::vector<std::string> words;

@@ -4,6 +4,7 @@
 #include <ola/Logging.h>
 
 #include <csignal>
+#include <cstdio>
 #include <exception>
 #include <iostream>
 #include <string_view>
@@ -13,9 +14,14 @@
 #include "log.h"
 #include "options.h"
 #include "plugin.h"
+#include "quorvix_version.h"
 
 int main(int argc, char** argv) {
   using namespace quorvix::ola_bridge;
+  if (argc == 2 && std::string_view(argv[1]) == "--version") {
+    std::puts("quorvix-ola " QUORVIX_VERSION_TEXT);
+    return 0;
+  }
   const std::vector<std::string_view> arguments(argv + 1, argv + argc);
   Options options;
   try {

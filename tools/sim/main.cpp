@@ -6,16 +6,22 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "options.h"
 #include "pseudo_terminal.h"
+#include "quorvix_version.h"
 #include "simulator.h"
 #include "stop_signals.h"
 #include "usage.h"
 
 int main(int argc, char** argv) {
   using namespace quorvix::sim;
+  if (argc == 2 && std::string_view(argv[1]) == "--version") {
+    std::puts("quorvix-sim " QUORVIX_VERSION_TEXT);
+    return 0;
+  }
   const ParsedOptions parsed =
       ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
   if (!parsed.options) {

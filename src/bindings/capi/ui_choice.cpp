@@ -41,6 +41,16 @@ std::filesystem::path FolderAtLoad() {
 // folder of that moment.
 const std::filesystem::path kLoadedFrom = FolderAtLoad();
 
+// The installed layout keeps the module out of the linker's path, in a
+// folder of its own; it comes first so that a copy beside an installed
+// library is never preferred.
+std::filesystem::path ModulePath() {
+  const std::filesystem::path installed = kLoadedFrom / "quorvix" / kModuleFile;
+  std::error_code error;
+  if (std::filesystem::is_regular_file(installed, error)) return installed;
+  return kLoadedFrom / kModuleFile;
+}
+
 struct Wanted {
   UiWish wish;
   std::string source;  // who asked
@@ -127,7 +137,7 @@ UiModule* UiChoice::Load(bool only_open_display, std::string& why) {
           kModuleFile + " is not looked for";
     return nullptr;
   }
-  const std::filesystem::path path = kLoadedFrom / kModuleFile;
+  const std::filesystem::path path = ModulePath();
   // GTK cannot be unloaded: the module stays for the life of the process.
   void* const handle =
       dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);

@@ -1,10 +1,11 @@
 #pragma once
 // Which dialog and message boxes the plug-in shows: GTK 3's, from
-// libquorvix-gtk.so beside this library, or none (the headless dialog; the
-// boxes go to the host's sink or standard error). Decided again at each
-// need; a trace line says what was chosen and why, whenever that changes.
-// The module is looked for only in the folder libquorvix.so was loaded
-// from, as an absolute path fixed while it was loaded.
+// libquorvix-gtk.so, or none (the headless dialog; the boxes go to the
+// host's sink or standard error). Decided again at each need; a trace line
+// says what was chosen and why, whenever that changes. The module is looked
+// for only by absolute paths fixed while libquorvix.so was loaded: in the
+// private folder quorvix/ below the library's folder (where it is installed),
+// else beside the library (a build tree, an unpacked copy).
 //
 // GTK is used only where it can work: its events arrive on the global
 // default main context, so the driver's pinned context must be that one,

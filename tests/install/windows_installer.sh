@@ -1,0 +1,288 @@
+#!/usr/bin/env bash
+# The Windows installer under Wine, in a fresh 64-bit prefix: a silent
+# install in each scope, the registry entries pointing into the install
+# folder, a script client that creates Quorvix.clsOutputDriver through the
+# installed 64-bit DLL and drives quorvix-sim, the installer refusing (exit
+# code 3, nothing changed) while a host has the DLL loaded and running over
+# the installed copy once it has let go, an upgrade from an older installer
+# that leaves one entry, and a silent uninstall (the entry's own
+# QuietUninstallString) that removes the class, the files and the entry and
+# keeps a settings key written before.
+#
+#   tests/install/windows_installer.sh <quorvix-setup-VERSION.exe> <dist dir> <quorvix-sim>
+#
+# <dist dir> is what `dist` collected (x64/, x86/); an older installer is
+# built from it for the upgrade. Needs wine wine64 xvfb nsis. Ends with
+# "N passed, M failed".
+#
+# The 32-bit DLL is registered by the 32-bit regsvr32, so its entries in the
+# 32-bit view can only be checked where Wine runs 32-bit programs; elsewhere
+# the installer installs only the 64-bit DLL, as on a Windows without WOW64,
+# and this says SKIP.
+set -u
+
+if [ $# -ne 3 ]; then
+  echo "usage: $0 <quorvix-setup-VERSION.exe> <dist dir> <quorvix-sim>" >&2
+  exit 2
+fi
+setup=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+dist=$(cd "$2" && pwd) || exit 2
+sim=$(cd "$(dirname "$3")" && pwd)/$(basename "$3")
+here=$(cd "$(dirname "$0")" && pwd)
+version=$(basename "$setup" .exe)
+version=${version#quorvix-setup-}
+for file in "$setup" "$dist/x64/quorvix.dll" "$dist/x86/quorvix.dll" "$sim"; do
+  [ -f "$file" ] || { echo "missing: $file" >&2; exit 2; }
+done
+
+work=$(mktemp -d /tmp/quorvix-setup.XXXXXX)
+passed=0
+failed=0
+skipped=0
+xvfb_pid=
+sim_pid=
+pass() { passed=$((passed + 1)); echo "PASS $1"; }
+fail() { failed=$((failed + 1)); echo "FAIL $1"; }
+skip() { skipped=$((skipped + 1)); echo "SKIP $1"; }
+finish() {
+  echo "$passed passed, $failed failed, $skipped skipped"
+  [ "$failed" -eq 0 ]
+  exit
+}
+
+cleanup() {
+  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
+  if [ -d "${WINEPREFIX:-}" ]; then timeout 30 wineserver -k >/dev/null 2>&1; fi
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+export WINEPREFIX=$work/prefix
+
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 \
+  3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { fail "Xvfb starts"; finish; }
+DISPLAY=:$(head -n1 "$work/display")
+export DISPLAY
+if ! { timeout 600 wineboot -i >"$work/wineboot.log" 2>&1 &&
+       timeout 120 wineserver -w; }; then
+  fail "fresh 64-bit Wine prefix"; cat "$work/wineboot.log"; finish
+fi
+runs_32bit=false
+[ -f "$WINEPREFIX/drive_c/windows/syswow64/regsvr32.exe" ] && runs_32bit=true
+
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+unixpath() { winepath -u "$1" 2>/dev/null; }
+
+# Runs a Windows program and waits until every process of the prefix has
+# ended (an uninstaller hands over to a copy of itself).
+run() {  # timeout program args...
+  local limit=$1
+  shift
+  timeout "$limit" wine "$@" >"$work/run.out" 2>&1
+  local status=$?
+  timeout 120 wineserver -w
+  return $status
+}
+
+# The value (or the default value, for an empty name) of a key, in the
+# given registry view.
+reg_value() {  # key name [32|64]
+  local which=(/v "$2")
+  [ -z "$2" ] && which=(/ve)
+  timeout 60 wine reg query "$1" "${which[@]}" "/reg:${3:-64}" 2>/dev/null | tr -d '\r' |
+    sed -n 's/^ *\([^ ].*[^ ]\|(Default)\) \{2,\}REG_[A-Z_]* \{2,\}//p' | head -n1
+}
+reg_exists() {  # key [32|64]
+  timeout 60 wine reg query "$1" "/reg:${2:-64}" >/dev/null 2>&1
+}
+
+clsid='{38398B92-E04C-4725-AC17-5BA1348878A6}'
+entry='Software\Microsoft\Windows\CurrentVersion\Uninstall\QuorvixTransmitter'
+uninstall_root='Software\Microsoft\Windows\CurrentVersion\Uninstall'
+
+# Checks one scope's installation: hive HKLM or HKCU, its classes key, the
+# folder (Windows path) and version.
+check_installed() {  # label hive classes folder version
+  local label=$1 hive=$2 classes=$3 folder=$4 want=$5
+  local key="$hive\\$entry" problems=()
+  [ "$(reg_value "$key" DisplayName)" = "Quorvix Transmitter" ] || problems+=(DisplayName)
+  [ "$(reg_value "$key" DisplayVersion)" = "$want" ] || problems+=(DisplayVersion)
+  [ "$(reg_value "$key" Publisher)" = "Quorvix" ] || problems+=(Publisher)
+  [ "$(reg_value "$key" InstallLocation)" = "$folder" ] || problems+=(InstallLocation)
+  [[ "$(reg_value "$key" EstimatedSize)" == 0x* ]] || problems+=(EstimatedSize)
+  [[ "$(reg_value "$key" UninstallString)" == "\"$folder\\uninstall.exe\" /"* ]] ||
+    problems+=(UninstallString)
+  [[ "$(reg_value "$key" QuietUninstallString)" == "\"$folder\\uninstall.exe\" /S /"* ]] ||
+    problems+=(QuietUninstallString)
+  if [ ${#problems[@]} -eq 0 ]; then
+    pass "$label: entry under installed programs ($hive), version $want"
+  else
+    fail "$label: entry lacks or has wrong ${problems[*]}"
+    timeout 60 wine reg query "$key" 2>/dev/null | tr -d '\r'
+  fi
+  local server
+  server=$(reg_value "$classes\\CLSID\\$clsid\\InprocServer32" "" 64)
+  if [ "$server" = "$folder\\x64\\quorvix.dll" ] &&
+     [ "$(reg_value "$classes\\Quorvix.clsOutputDriver\\CLSID" "")" = "$clsid" ]; then
+    pass "$label: the 64-bit class points into the folder ($server)"
+  else
+    fail "$label: the 64-bit class points to '$server'"
+  fi
+  if $runs_32bit; then
+    server=$(reg_value "$classes\\CLSID\\$clsid\\InprocServer32" "" 32)
+    if [ "$server" = "$folder\\x86\\quorvix.dll" ]; then
+      pass "$label: in the 32-bit view the class points to the 32-bit DLL ($server)"
+    else
+      fail "$label: in the 32-bit view the class points to '$server'"
+    fi
+  else
+    skip "$label: the 32-bit DLL's registration (this Wine runs no 32-bit programs)"
+  fi
+  local unix
+  unix=$(unixpath "$folder")
+  if cmp -s "$unix/x64/quorvix.dll" "$dist/x64/quorvix.dll" &&
+     [ -f "$unix/uninstall.exe" ] &&
+     { ! $runs_32bit || cmp -s "$unix/x86/quorvix.dll" "$dist/x86/quorvix.dll"; }; then
+    pass "$label: the DLLs and the uninstaller are in $folder"
+  else
+    fail "$label: files in $folder: $(cd "$unix" 2>/dev/null && find . -type f | tr '\n' ' ')"
+  fi
+}
+
+entries_named() {  # hive: how many entries carry the product's name
+  timeout 60 wine reg query "$1\\$uninstall_root" /s 2>/dev/null |
+    tr -d '\r' | grep -c '^ *DisplayName *REG_SZ *Quorvix Transmitter$'
+}
+
+# --- All users, default folder ------------------------------------------------------
+
+all_folder='C:\Program Files\Quorvix'
+if run 300 "$setup" /S /AllUsers; then
+  pass "silent install for all users (/S /AllUsers)"
+  check_installed "all users" HKLM 'HKLM\Software\Classes' "$all_folder" "$version"
+else
+  fail "silent install for all users (exit $?)"; cat "$work/run.out"
+fi
+
+# --- A script client through the installed 64-bit DLL --------------------------------
+
+settings_key='HKCU\Software\VB and VBA Program Settings\Installer Test\Plugins\quorvix.dll'
+timeout 60 wine reg add "$settings_key" /v ComPort /t REG_SZ /d 5 /f >/dev/null 2>&1
+timeout 60 wine reg add "$settings_key" /v ComSettings /t REG_SZ /d 38400,n,8,1 /f >/dev/null 2>&1
+rm -f "$WINEPREFIX/dosdevices/com5"
+# The simulator runs until its standard input ends: a pipe held open here.
+mkfifo "$work/sim-input"
+"$sim" --link "$WINEPREFIX/dosdevices/com5" --log "$work/sim.log" <"$work/sim-input" \
+  >"$work/sim.out" 2>&1 &
+sim_pid=$!
+exec 8>"$work/sim-input"
+for _ in $(seq 100); do [ -L "$WINEPREFIX/dosdevices/com5" ] && break; sleep 0.05; done
+cp "$here/client.vbs" "$work/client.vbs"
+run 120 cscript //nologo "$(winpath "$work/client.vbs")"
+tr -d '\r' <"$work/run.out" >"$work/client.out"
+exec 8>&-
+wait "$sim_pid" 2>/dev/null
+sim_pid=
+if grep -q '^set channel 5 to 200$' "$work/client.out" &&
+   grep -q ' frame 5 200$' "$work/sim.log"; then
+  pass "cscript creates Quorvix.clsOutputDriver from the installed DLL and drives quorvix-sim"
+else
+  fail "cscript client"; cat "$work/client.out"
+fi
+
+# --- Files in use: the installer refuses and changes nothing ---------------------------
+
+cp "$here/hold.vbs" "$work/hold.vbs"
+timeout 300 wine cscript //nologo "$(winpath "$work/hold.vbs")" \
+  "$(winpath "$work/release")" >"$work/hold.out" 2>&1 &
+holder_pid=$!
+for _ in $(seq 200); do grep -q loaded "$work/hold.out" 2>/dev/null && break; sleep 0.1; done
+timeout 300 wine "$setup" /S /AllUsers >"$work/run.out" 2>&1
+status=$?
+if grep -q loaded "$work/hold.out" && [ $status -eq 3 ]; then
+  pass "with the DLL loaded by a host, the installer exits 3 (files in use)"
+  check_installed "all users, still" HKLM 'HKLM\Software\Classes' "$all_folder" "$version"
+else
+  fail "with the DLL loaded by a host, the installer exits $status"
+fi
+touch "$work/release"
+wait "$holder_pid"
+timeout 120 wineserver -w
+if run 300 "$setup" /S /AllUsers; then
+  pass "once the host has let go, the same installer runs over the installed copy"
+else
+  fail "the installer over the installed copy (exit $?)"; cat "$work/run.out"
+fi
+
+# --- Current user: an older version, then this one over it ----------------------------
+
+user_folder='C:\QuorvixUser'
+older=$work/quorvix-setup-0.0.1.exe
+if ! "$here/../../packaging/windows/build.sh" 0.0.1 "$dist" "$older" >"$work/older.log" 2>&1; then
+  fail "an older installer builds"; cat "$work/older.log"; finish
+fi
+if run 300 "$older" /S /CurrentUser "/D=$user_folder" &&
+   [ "$(reg_value "HKCU\\$entry" DisplayVersion)" = 0.0.1 ]; then
+  pass "silent install of 0.0.1 for the current user (/S /CurrentUser /D=$user_folder)"
+else
+  fail "silent install of 0.0.1 for the current user"; cat "$work/run.out"
+fi
+if run 300 "$setup" /S /CurrentUser; then
+  pass "silent upgrade to $version for the current user (the folder remembered)"
+  check_installed "current user" HKCU 'HKCU\Software\Classes' "$user_folder" "$version"
+else
+  fail "silent upgrade for the current user (exit $?)"; cat "$work/run.out"
+fi
+for hive in HKCU HKLM; do
+  count=$(entries_named "$hive")
+  if [ "$count" = 1 ]; then
+    pass "one entry under installed programs in $hive"
+  else
+    fail "$count entries under installed programs in $hive"
+  fi
+done
+
+# --- Silent uninstall, as the entry says -----------------------------------------------
+
+uninstall() {  # label hive classes folder
+  local label=$1 hive=$2 classes=$3 folder=$4
+  local quiet program arguments
+  quiet=$(reg_value "$hive\\$entry" QuietUninstallString)
+  program=${quiet#\"}
+  program=${program%%\"*}
+  arguments=${quiet#\"$program\" }
+  # shellcheck disable=SC2086  # the entry's switches
+  if [ -n "$program" ] && run 300 "$program" $arguments; then
+    pass "$label: $quiet"
+  else
+    fail "$label: silent uninstall '$quiet'"; cat "$work/run.out"
+  fi
+  local left=()
+  reg_exists "$classes\\CLSID\\$clsid" 64 && left+=("class (64-bit view)")
+  reg_exists "$classes\\CLSID\\$clsid" 32 && left+=("class (32-bit view)")
+  reg_exists "$classes\\Quorvix.clsOutputDriver" && left+=(ProgID)
+  reg_exists "$hive\\$entry" && left+=(entry)
+  [ -e "$(unixpath "$folder")" ] && left+=("$folder")
+  if [ ${#left[@]} -eq 0 ]; then
+    pass "$label: the class, the files and the entry are gone"
+  else
+    fail "$label: left behind: ${left[*]}"
+  fi
+}
+uninstall "current user" HKCU 'HKCU\Software\Classes' "$user_folder"
+uninstall "all users" HKLM 'HKLM\Software\Classes' "$all_folder"
+if [ "$(reg_value "$settings_key" ComPort)" = 5 ]; then
+  pass "the settings key written before stays"
+else
+  fail "the settings key is gone"
+fi
+
+finish
