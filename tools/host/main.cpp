@@ -9,6 +9,7 @@
 #include "demo.h"
 #include "host_session.h"
 #include "plugin_library.h"
+#include "port_listing.h"
 #include "script.h"
 
 namespace {
@@ -20,8 +21,11 @@ void Usage() {
          "       quorvix-host [--lib PATH] [--trace] -     (commands from "
          "stdin)\n"
          "       quorvix-host [--lib PATH] [--sim PATH] [--trace] demo\n"
+         "       quorvix-host ports     (the serial ports, and who may open "
+         "them)\n"
          "commands: init TITLE FILE | enable | disable | configure | term | "
          "name |\n"
+         "          device PATH |\n"
          "          set CH VALUE | chase FIRST LAST ROUNDS DELAY_MS | watch "
          "MS\n"
          "UI: gtk (the dialog and modal boxes in GTK 3 windows), none, auto "
@@ -72,6 +76,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
+    if (words.size() == 1 && words[0] == "ports") {
+      quorvix::host::PrintPorts(std::cout, quorvix::posix::CurrentPortTable(),
+                                &quorvix::host::AccessOf);
+      return 0;
+    }
     if (words.size() == 1 && words[0] == "demo") {
       return quorvix::host::RunDemo(library, sim, trace);
     }
