@@ -43,6 +43,10 @@ TEST(OptionsTest, ReadsEveryOptionAndDefaultsTheRest) {
   EXPECT_EQ(full.app, "My Show");
   EXPECT_EQ(full.library, "/x/q.so");
   EXPECT_TRUE(full.verbose);
+  EXPECT_EQ(minimal.device, "");
+  EXPECT_EQ(Parse({"--universe", "1", "--device", "/dev/serial/by-id/usb-X"})
+                .device,
+            "/dev/serial/by-id/usb-X");
 
   // Help is wanted even when the rest of the line is wrong.
   EXPECT_TRUE(Parse({"--universe", "x", "--help"}).help);
@@ -57,6 +61,9 @@ TEST(OptionsTest, RefusesWhatCannotRunNamingTheOffendingArgument) {
   EXPECT_THAT(ErrorOf({"--universe", "4294967296"}),
               HasSubstr("from 0 to 4294967295, not \"4294967296\""));
   EXPECT_THAT(ErrorOf({"--universe", ""}), HasSubstr("not \"\""));
+  EXPECT_THAT(ErrorOf({"--universe", "1", "--device", "ttyUSB0"}),
+              HasSubstr("--device takes a full path such as "
+                        "/dev/serial/by-id/..., not \"ttyUSB0\""));
   EXPECT_THAT(ErrorOf({"--universe", "1", "--input-universe", "one"}),
               HasSubstr("--input-universe takes a universe number"));
   EXPECT_THAT(ErrorOf({"--universe", "1", "--frobnicate"}),

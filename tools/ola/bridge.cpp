@@ -21,8 +21,8 @@ constexpr guint kEnableRetrySeconds = 5;
 constexpr guint kStepAsideMs = 5;
 constexpr guint kMinPassGapMs = 4;
 
-std::string ErrorText(const char* call, const Outcome& outcome) {
-  return std::string(call) + " failed: error " + std::to_string(outcome.error) +
+std::string ErrorText(const std::string& call, const Outcome& outcome) {
+  return call + " failed: error " + std::to_string(outcome.error) +
          ": " + outcome.error_text;
 }
 
@@ -45,6 +45,15 @@ int Bridge::Run() {
       init.error != 0) {
     Log(ErrorText("Init", init));
     return 1;
+  }
+  if (!options_.device.empty()) {
+    std::int32_t port = 0;
+    if (const Outcome named = driver_.SetPortDevice(options_.device, port);
+        named.error != 0) {
+      Log(ErrorText("--device " + options_.device, named));
+      driver_.Term();
+      return 2;
+    }
   }
   if (!CheckSettings()) {
     driver_.Term();
@@ -206,7 +215,16 @@ int Bridge::Stop() {
 }
 
 void Bridge::OnTrace(std::string_view line) {
-  if (options_.verbose) Log(std::string("trace: ").append(line));
+  // Why the port did not open, and a device gone or back, are for everyone.
+  const bool about_port = line.starts_with("[Quorvix] Open failed: ") ||
+                          line.starts_with("[Quorvix] COM");
+  if (options_.verbose) {
+    Log(std::string("trace: ").append(line));
+  } else if (about_port && line != last_port_trace_) {
+    // A retry every few seconds would repeat the same reason.
+    last_port_trace_ = std::string(line);
+    Log(std::string("trace: ").append(line));
+  }
 }
 
 void Bridge::OnMessage(bool is_error, std::string_view text) {

@@ -41,7 +41,7 @@ Options ParseOptions(std::span<const std::string_view> arguments,
       continue;
     }
     if (option != "--universe" && option != "--input-universe" &&
-        option != "--app" && option != "--library") {
+        option != "--app" && option != "--library" && option != "--device") {
       throw OptionError("unknown option \"" + std::string(option) + "\"");
     }
     if (i + 1 >= arguments.size()) {
@@ -53,6 +53,13 @@ Options ParseOptions(std::span<const std::string_view> arguments,
       have_universe = true;
     } else if (option == "--input-universe") {
       options.input_universe = ParseUniverse(option, value);
+    } else if (option == "--device") {
+      if (value.empty() || value.front() != '/') {
+        throw OptionError("--device takes a full path such as "
+                          "/dev/serial/by-id/..., not \"" +
+                          std::string(value) + "\"");
+      }
+      options.device = std::string(value);
     } else if (option == "--app") {
       if (value.empty()) throw OptionError("--app needs a non-empty name");
       options.app = std::string(value);

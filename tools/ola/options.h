@@ -11,19 +11,22 @@
 namespace quorvix::ola_bridge {
 
 inline constexpr std::string_view kUsage =
-    "usage: quorvix-ola --universe U [--input-universe V] [--app NAME]\n"
-    "                   [--library PATH] [--verbose]\n"
+    "usage: quorvix-ola --universe U [--input-universe V] [--device PATH]\n"
+    "                   [--app NAME] [--library PATH] [--verbose]\n"
     "\n"
     "Sends OLA universe U to the Quorvix transmitter; with DMX input on in\n"
     "the settings (DMXInActive=True) and --input-universe, sends the\n"
     "transmitter's input to universe V. Settings are those of application\n"
-    "NAME (default quorvix-ola), group Plugins\\libquorvix.so.\n";
+    "NAME (default quorvix-ola), group Plugins\\libquorvix.so.\n"
+    "--device names the serial device of the settings' port and keeps it\n"
+    "(best a /dev/serial/by-id/... name: it survives replugs and reboots).\n";
 
 struct Options {
   std::uint32_t universe = 0;
   std::optional<std::uint32_t> input_universe;
   std::string app = "quorvix-ola";
   std::string library;
+  std::string device;  // empty: the port's device as stored
   bool verbose = false;
   bool help = false;  // nothing else is checked then
 };
