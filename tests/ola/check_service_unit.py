@@ -5,8 +5,9 @@ systemd-analyze must load it without a single complaint (with its programs
 pointed at this build's) and rate its sandbox at most MAX_EXPOSURE; it must
 not restart after a configuration error (exit code 2); and the sandbox must
 still leave the bridge what it needs: TCP to olad on the loopback and the
-serial ports, reached through the dialout group.
-Usage: check_service_unit.py UNIT BRIDGE LIBRARY
+serial ports, reached through the dialout group; and what a user sets
+(universe, device) must come from /etc, through the example options file.
+Usage: check_service_unit.py UNIT BRIDGE LIBRARY OPTIONS_FILE
 """
 import pathlib
 import re
@@ -108,14 +109,45 @@ def bridge_needs(settings: dict[str, list[str]]) -> list[str]:
     return problems
 
 
+def options_from_etc(settings: dict[str, list[str]],
+                     options_file: str) -> list[str]:
+    """The options file sits in the configuration directory and sets the
+    variable ExecStart splits into words; it names a stable device."""
+    folders = " ".join(settings.get("ConfigurationDirectory", [])).split()
+    if not folders:
+        return ["no ConfigurationDirectory: the options would not be in /etc"]
+    name = pathlib.Path(options_file).name
+    wanted = {f"%E/{folder}/{name}" for folder in folders}
+    files = {value.lstrip("-") for value in settings.get("EnvironmentFile", [])}
+    problems = []
+    if not wanted & files:
+        problems.append(f"EnvironmentFile is none of {sorted(wanted)}")
+    found = re.search(r'^(\w+)="?([^"\n]*)"?$',
+                      pathlib.Path(options_file).read_text(), re.M)
+    if not found:
+        return problems + [f"{options_file} sets no variable"]
+    variable, options = found.groups()
+    if f"${variable}" not in " ".join(settings.get("ExecStart", [])).split():
+        problems.append(f"ExecStart does not split ${variable} into words")
+    words = options.split()
+    device = (words[words.index("--device") + 1]
+              if "--device" in words[:-1] else "")
+    if not device.startswith("/dev/serial/by-id/"):
+        problems.append(f"{options_file} names no /dev/serial/by-id device")
+    return problems
+
+
 def main() -> int:
     unit, bridge, library = pathlib.Path(sys.argv[1]), sys.argv[2], sys.argv[3]
+    options_file = sys.argv[4]
     if not shutil.which("systemd-analyze"):
         print("systemd-analyze is missing (Debian package systemd; "
               "tools/install-deps.sh ola)")
         return 1
     problems = (verify(unit, bridge, library) + exposure(unit) +
-                bridge_needs(service_settings(unit.read_text())))
+                bridge_needs(service_settings(unit.read_text())) +
+                options_from_etc(service_settings(unit.read_text()),
+                                 options_file))
     for problem in problems:
         print(problem)
     return 1 if problems else 0
