@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "command_source.h"
 #include "options.h"
 #include "pseudo_terminal.h"
 #include "simulator.h"
@@ -46,8 +47,19 @@ int main(int argc, char** argv) {
       });
     }
     for (const Command& command : options.start) simulator.Execute(command);
-    std::printf("pty %s\n", path.c_str());
-    std::fflush(stdout);
+    quorvix::common::UniqueFd commands;
+    if (!options.commands.empty()) {
+      commands = OpenCommandSource(options.commands);
+      simulator.TakeCommandsFrom(commands.get(), /*end_quits=*/false);
+    } else if (options.background) {
+      simulator.TakeCommandsFrom(-1, false);
+    }
+    if (options.background) {
+      Detach();
+    } else {
+      std::printf("pty %s\n", path.c_str());
+      std::fflush(stdout);
+    }
     return simulator.Run(signals);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "quorvix-sim: %s\n", e.what());

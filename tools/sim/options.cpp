@@ -16,12 +16,21 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
       options.help = true;
       continue;
     }
-    if (arg == "--link" || arg == "--log" || arg == "--handshake-reply" ||
+    if (arg == "--background") {
+      options.background = true;
+      continue;
+    }
+    if (arg == "--link" || arg == "--log" || arg == "--commands" ||
+        arg == "--handshake-reply" ||
         arg == "--baud" || arg == "--trailer") {
       const auto v = value();
       if (!v || v->empty()) return {std::nullopt, arg + " needs a value"};
       if (arg == "--link") {
         options.link = *v;
+        continue;
+      }
+      if (arg == "--commands") {
+        options.commands = *v;
         continue;
       }
       if (arg == "--log") {

@@ -13,6 +13,8 @@ namespace quorvix::sim {
 struct Options {
   std::string link;  // empty: no link
   std::string log;   // empty: no log
+  std::string commands;  // empty: standard input
+  bool background = false;
   std::vector<Command> start;
   bool help = false;
 };

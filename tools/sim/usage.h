@@ -10,12 +10,23 @@ inline constexpr std::string_view kUsage = R"(usage: quorvix-sim [options]
 
 A simulated DMX-Transmitter on a pseudo-terminal. The first line on standard
 output is "pty <slave path>"; a driver opens that path (or the --link) as its
-serial port. Commands are read from standard input, one per line.
+serial port. Commands are read from standard input, one per line, unless
+--commands names another source.
 
 Options:
   --link PATH             symlink PATH -> the slave (parent folders created, an
                           existing link replaced), removed again at exit
   --log FILE              write the event log (below) to FILE
+  --commands PATH         read commands from PATH, not standard input: a file
+                          to its end (the simulator then runs on until quit or
+                          a stop signal), a FIFO for as long as the simulator
+                          runs (writers may come and go); answers still go to
+                          standard output
+  --background            once the pseudo-terminal and the --link are there,
+                          detach: print only the simulator's process id and
+                          return; it runs on without standard input or output
+                          (commands only from --commands, answers dropped)
+                          until quit or SIGTERM
   --silent                start silent              (= silent on)
   --handshake-reply TEXT  answer "c?" with TEXT     (= reply-handshake TEXT)
   --trailer HH            trailing DMX-In byte      (= trailer HH)
