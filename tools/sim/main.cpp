@@ -13,20 +13,13 @@
 #include "pseudo_terminal.h"
 #include "simulator.h"
 #include "stop_signals.h"
-#include "usage.h"
 
 int main(int argc, char** argv) {
   using namespace quorvix::sim;
-  const ParsedOptions parsed =
-      ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
-  if (!parsed.options) {
-    std::fprintf(stderr, "quorvix-sim: %s\n", parsed.error.c_str());
-    return 2;
-  }
-  const Options& options = *parsed.options;
-  if (options.help) {
-    std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
-    return 0;
+  Options options;
+  if (const auto end = quorvix::cli::Report(
+          ParseOptions(quorvix::cli::Arguments(argc, argv), options))) {
+    return *end;
   }
   try {
     const StopSignals signals;
