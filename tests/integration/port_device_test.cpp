@@ -41,7 +41,8 @@ TEST_F(PortDeviceTest, ARelativeOrMissingPathIsRefusedByName) {
   EXPECT_EQ(plugin_->set_port_device(driver_, "ttyUSB0", &port),
             kInvalidArgumentError);
   EXPECT_THAT(plugin_->last_error(), HasSubstr("\"ttyUSB0\""));
-  EXPECT_EQ(plugin_->set_port_device(driver_, nullptr, &port), kInvalidArgumentError);
+  EXPECT_EQ(plugin_->set_port_device(driver_, nullptr, &port),
+            kInvalidArgumentError);
   EXPECT_FALSE(std::filesystem::is_symlink(PortLink(1)));
 }
 

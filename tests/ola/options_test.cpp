@@ -44,9 +44,9 @@ TEST(OptionsTest, ReadsEveryOptionAndDefaultsTheRest) {
   EXPECT_EQ(full.library, "/x/q.so");
   EXPECT_TRUE(full.verbose);
   EXPECT_EQ(minimal.device, "");
-  EXPECT_EQ(Parse({"--universe", "1", "--device", "/dev/serial/by-id/usb-X"})
-                .device,
-            "/dev/serial/by-id/usb-X");
+  EXPECT_EQ(
+      Parse({"--universe", "1", "--device", "/dev/serial/by-id/usb-X"}).device,
+      "/dev/serial/by-id/usb-X");
 
   // Help is wanted even when the rest of the line is wrong.
   EXPECT_TRUE(Parse({"--universe", "x", "--help"}).help);

@@ -34,16 +34,17 @@ SerialDevice Adapter(const std::string& device, const std::string& by_id) {
 TEST(PortTable, LinksUartsAndOfferedAdaptersEachHaveANumber) {
   TempConfigHome home;
   const SerialDevice linked = Adapter("/dev/ttyUSB2", "usb-C");
-  const std::vector<SerialDevice> devices{
-      {"/dev/ttyS0", {}, {}, {}}, {"/dev/ttyS2", {}, {}, {}},
-      Adapter("/dev/ttyUSB1", "usb-B"), Adapter("/dev/ttyUSB0", "usb-A"),
-      linked};
+  const std::vector<SerialDevice> devices{{"/dev/ttyS0", {}, {}, {}},
+                                          {"/dev/ttyS2", {}, {}, {}},
+                                          Adapter("/dev/ttyUSB1", "usb-B"),
+                                          Adapter("/dev/ttyUSB0", "usb-A"),
+                                          linked};
   // COM3 is a link, so ttyS2 (its UART number) is hidden behind it; COM9
   // leads nowhere now.
-  const std::vector<PortEntry> table = BuildPortTable(
-      {{3, "/dev/serial/by-id/usb-C", "/dev/ttyUSB2"},
-       {9, "/dev/serial/by-id/gone", ""}},
-      devices);
+  const std::vector<PortEntry> table =
+      BuildPortTable({{3, "/dev/serial/by-id/usb-C", "/dev/ttyUSB2"},
+                      {9, "/dev/serial/by-id/gone", ""}},
+                     devices);
   std::vector<int> numbers;
   for (const PortEntry& entry : table) numbers.push_back(entry.port);
   // Adapters take the lowest free numbers, by stable name, not in the order

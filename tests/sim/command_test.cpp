@@ -156,7 +156,8 @@ TEST(Options, BadOptionsAreNamedWithExitStatus64) {
 }
 
 TEST(Options, HelpAndVersionGoToStandardOutputWithExitStatus0) {
-  for (const auto& args : {std::vector<std::string>{"--help"}, {"-h"},
+  for (const auto& args : {std::vector<std::string>{"--help"},
+                           {"-h"},
                            {"--baud", "fast", "--help"}}) {
     Options options;
     const cli::Parsed help = ParseOptions(args, options);

@@ -29,12 +29,11 @@ void CommandLine::Add(const GOptionEntry* entries, void* data) {
 }
 
 void CommandLine::AddCommon() {
-  const GOptionEntry common[] = {
-      {"help", 'h', 0, G_OPTION_ARG_NONE, &help_, "Show this help and end",
-       nullptr},
-      {"version", 0, 0, G_OPTION_ARG_NONE, &version_,
-       "Show the version and end", nullptr},
-      {}};
+  const GOptionEntry common[] = {{"help", 'h', 0, G_OPTION_ARG_NONE, &help_,
+                                  "Show this help and end", nullptr},
+                                 {"version", 0, 0, G_OPTION_ARG_NONE, &version_,
+                                  "Show the version and end", nullptr},
+                                 {}};
   if (has_main_group_) {
     g_option_group_add_entries(g_option_context_get_main_group(context_),
                                common);

@@ -14,7 +14,9 @@ namespace {
 constexpr std::size_t kColumns = 6;
 using Row = std::array<std::string, kColumns>;
 
-std::string OrDash(const std::string& text) { return text.empty() ? "-" : text; }
+std::string OrDash(const std::string& text) {
+  return text.empty() ? "-" : text;
+}
 
 std::string ByIdName(const std::string& stable_name) {
   const std::size_t slash = stable_name.rfind('/');
@@ -48,16 +50,17 @@ void PrintPorts(std::ostream& out, const std::vector<posix::PortEntry>& ports,
       may_open = can.group.empty() ? "no" : "no (group " + can.group + ")";
       if (!can.group.empty()) groups.insert(can.group);
     }
-    const posix::SerialDevice device = entry.device.value_or(
-        posix::SerialDevice{entry.link_target.empty() ? entry.path
-                                                      : entry.link_target,
-                            {}, {}, {}});
+    const posix::SerialDevice device =
+        entry.device.value_or(posix::SerialDevice{
+            entry.link_target.empty() ? entry.path : entry.link_target,
+            {},
+            {},
+            {}});
     any_offered |= entry.offered;
-    rows.push_back({"COM" + std::to_string(entry.port) +
-                        (entry.offered ? "*" : ""),
-                    device.device, OrDash(ByIdName(device.stable_name)),
-                    OrDash(device.usb_id), OrDash(device.description),
-                    may_open});
+    rows.push_back(
+        {"COM" + std::to_string(entry.port) + (entry.offered ? "*" : ""),
+         device.device, OrDash(ByIdName(device.stable_name)),
+         OrDash(device.usb_id), OrDash(device.description), may_open});
   }
   std::array<std::size_t, kColumns> width{};
   for (const Row& row : rows) {
@@ -69,7 +72,8 @@ void PrintPorts(std::ostream& out, const std::vector<posix::PortEntry>& ports,
     std::string line;
     for (std::size_t i = 0; i < kColumns; ++i) {
       line += row[i];
-      if (i + 1 < kColumns) line += std::string(width[i] - row[i].size() + 2, ' ');
+      if (i + 1 < kColumns)
+        line += std::string(width[i] - row[i].size() + 2, ' ');
     }
     out << line << "\n";
   }

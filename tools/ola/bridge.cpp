@@ -22,8 +22,8 @@ constexpr guint kStepAsideMs = 5;
 constexpr guint kMinPassGapMs = 4;
 
 std::string ErrorText(const std::string& call, const Outcome& outcome) {
-  return call + " failed: error " + std::to_string(outcome.error) +
-         ": " + outcome.error_text;
+  return call + " failed: error " + std::to_string(outcome.error) + ": " +
+         outcome.error_text;
 }
 
 std::string SettingsFileFor(const std::string& app) {

@@ -55,9 +55,10 @@ Options ParseOptions(std::span<const std::string_view> arguments,
       options.input_universe = ParseUniverse(option, value);
     } else if (option == "--device") {
       if (value.empty() || value.front() != '/') {
-        throw OptionError("--device takes a full path such as "
-                          "/dev/serial/by-id/..., not \"" +
-                          std::string(value) + "\"");
+        throw OptionError(
+            "--device takes a full path such as "
+            "/dev/serial/by-id/..., not \"" +
+            std::string(value) + "\"");
       }
       options.device = std::string(value);
     } else if (option == "--app") {

@@ -19,7 +19,8 @@ gboolean OnOption(const gchar* name, const gchar* value, gpointer data,
   Options& options = *static_cast<Options*>(data);
   const std::string option = name;
   const std::string text = value != nullptr ? value : "";
-  if (option == "--silent") return AsCommand(option, "silent on", options, error);
+  if (option == "--silent")
+    return AsCommand(option, "silent on", options, error);
   if (option == "--split") return AsCommand(option, "split on", options, error);
   if (option == "--flood") return AsCommand(option, "flood on", options, error);
   if (option == "--handshake-reply") {
@@ -28,7 +29,8 @@ gboolean OnOption(const gchar* name, const gchar* value, gpointer data,
   if (option == "--trailer") {
     return AsCommand(option, "trailer " + text, options, error);
   }
-  if (option == "--baud") return AsCommand(option, "baud " + text, options, error);
+  if (option == "--baud")
+    return AsCommand(option, "baud " + text, options, error);
   if (text.empty()) return cli::Refuse(error, option + " needs a path");
   if (option == "--link") options.link = text;
   if (option == "--log") options.log = text;

@@ -7,7 +7,8 @@
 namespace quorvix::sim {
 
 // After the options in --help; ends without a line break, as GLib adds one.
-inline constexpr std::string_view kReference = R"(The first line on standard output is "pty <slave path>"; a driver opens that
+inline constexpr std::string_view kReference =
+    R"(The first line on standard output is "pty <slave path>"; a driver opens that
 path (or the --link) as its serial port. Commands are read from standard input,
 one per line, unless --commands names another source: a file is read to its
 end (the simulator then runs on until quit or a stop signal), a FIFO for as

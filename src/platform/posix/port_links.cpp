@@ -27,7 +27,7 @@ void LinkPort(int port, const std::string& device) {
   const std::string link = PortLinkPath(port);
   const auto fail = [&](const std::string& what, int error) {
     throw Error(kStoreFailure, "cannot link " + link + " to " + device + ": " +
-                                  what + ": " + std::strerror(error));
+                                   what + ": " + std::strerror(error));
   };
   std::error_code made;
   std::filesystem::create_directories(std::filesystem::path(link).parent_path(),

@@ -105,7 +105,8 @@ std::vector<PortEntry> CurrentPortTable(
     std::error_code unreadable;
     const std::filesystem::path target =
         std::filesystem::read_symlink(path, unreadable);
-    links.push_back({port, unreadable ? path : target.string(), Resolved(path)});
+    links.push_back(
+        {port, unreadable ? path : target.string(), Resolved(path)});
   }
   return BuildPortTable(std::move(links), present);
 }

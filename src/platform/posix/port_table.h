@@ -22,7 +22,7 @@ struct PortEntry {
   // What opening the port opens: its link, the UART, or for an offer the
   // device's stable name (its kernel name when it has none).
   std::string path;
-  std::string link_target;  // empty when the port has no link
+  std::string link_target;             // empty when the port has no link
   std::optional<SerialDevice> device;  // present behind the port
   bool offered = false;  // opening the port first links it to `path`
 };

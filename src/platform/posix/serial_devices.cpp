@@ -51,9 +51,9 @@ void AddUsb(udev_device* tty, SerialDevice& found) {
   found.description =
       Joined(Attribute(usb, "manufacturer"), Attribute(usb, "product"));
   if (found.description.empty()) {
-    found.description =
-        Joined(Text(udev_device_get_property_value(tty, "ID_VENDOR_FROM_DATABASE")),
-               Text(udev_device_get_property_value(tty, "ID_MODEL_FROM_DATABASE")));
+    found.description = Joined(
+        Text(udev_device_get_property_value(tty, "ID_VENDOR_FROM_DATABASE")),
+        Text(udev_device_get_property_value(tty, "ID_MODEL_FROM_DATABASE")));
   }
 }
 

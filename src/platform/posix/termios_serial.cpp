@@ -77,7 +77,7 @@ std::string TermiosSerial::DevicePath(int port) {
   try {
     LinkPort(port, device);
     Trace(trace_, "[Quorvix] COM" + std::to_string(port) + " is now " +
-                          device + " (" + PortLinkPath(port) + ")");
+                      device + " (" + PortLinkPath(port) + ")");
     return PortLinkPath(port);
   } catch (const Error& error) {
     // The user chose this adapter: it is used, if only this once.
