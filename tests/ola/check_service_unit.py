@@ -3,9 +3,9 @@
 
 systemd-analyze must load it without a single complaint (with its programs
 pointed at this build's) and rate its sandbox at most MAX_EXPOSURE; it must
-not restart after a configuration error (exit code 2); and the sandbox must
-still leave the bridge what it needs: TCP to olad on the loopback and the
-serial ports, reached through the dialout group; and what a user sets
+not restart after a configuration error (exit codes 2 and 64); the sandbox
+must still leave the bridge what it needs: TCP to olad on the loopback and
+the serial ports, reached through the dialout group; and what a user sets
 (universe, device) must come from /etc, through the example options file.
 Usage: check_service_unit.py UNIT BRIDGE LIBRARY OPTIONS_FILE
 """
@@ -84,9 +84,11 @@ def exposure(unit: pathlib.Path) -> list[str]:
 def bridge_needs(settings: dict[str, list[str]]) -> list[str]:
     problems = []
     restart_prevented = " ".join(settings.get("RestartPreventExitStatus", []))
-    if "2" not in restart_prevented.split():
-        problems.append("RestartPreventExitStatus lacks 2: a configuration "
-                        "error would restart forever")
+    for status, what in (("2", "a settings error"),
+                         ("64", "a bad command line")):
+        if status not in restart_prevented.split():
+            problems.append(f"RestartPreventExitStatus lacks {status}: "
+                            f"{what} would restart forever")
     families = " ".join(settings.get("RestrictAddressFamilies", []))
     denied = families.startswith("~")
     if families and ("AF_INET" in families.lstrip("~").split()) == denied:

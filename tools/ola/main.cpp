@@ -5,9 +5,6 @@
 
 #include <csignal>
 #include <exception>
-#include <iostream>
-#include <string_view>
-#include <vector>
 
 #include "bridge.h"
 #include "log.h"
@@ -16,30 +13,26 @@
 
 int main(int argc, char** argv) {
   using namespace quorvix::ola_bridge;
-  const std::vector<std::string_view> arguments(argv + 1, argv + argc);
   Options options;
-  try {
-    options = ParseOptions(arguments, QUORVIX_DEFAULT_LIBRARY);
-  } catch (const OptionError& error) {
-    std::cerr << "quorvix-ola: " << error.what() << "\n\n" << kUsage;
-    return 2;
+  if (const auto end = quorvix::cli::Report(
+          ParseOptions(quorvix::cli::Arguments(argc, argv),
+                       QUORVIX_DEFAULT_LIBRARY, options))) {
+    return *end;
   }
-  if (options.help) {
-    std::cout << kUsage;
-    return 0;
-  }
+  StartLog(options.log_level);
   // A peer that goes away must show as a failed write, not end the program.
   std::signal(SIGPIPE, SIG_IGN);
   // OLA's own warnings repeat on every reconnect attempt; the bridge logs
   // what matters once.
-  ola::InitLogging(options.verbose ? ola::OLA_LOG_WARN : ola::OLA_LOG_FATAL,
-                   ola::OLA_LOG_STDERR);
+  ola::InitLogging(
+      options.log_level >= kLogTrace ? ola::OLA_LOG_WARN : ola::OLA_LOG_FATAL,
+      ola::OLA_LOG_STDERR);
   try {
     Plugin plugin(options.library);
     Bridge bridge(options, plugin);
     return bridge.Run();
   } catch (const std::exception& error) {
-    Log(error.what());
+    Log(Priority::kError, error.what());
     return 1;
   }
 }
