@@ -15,10 +15,10 @@
 
 #include "common/unique_fd.h"
 #include "platform/error.h"
-#include "platform/posix/port_links.h"
-#include "platform/trace_line.h"
 #include "platform/posix/line_termios.h"
+#include "platform/posix/port_links.h"
 #include "platform/posix/termios_connection.h"
+#include "platform/trace_line.h"
 
 namespace quorvix::posix {
 namespace {
