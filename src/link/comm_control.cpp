@@ -3,6 +3,7 @@
 #include <string>
 
 #include "link/line_settings.h"
+#include "link/paced_connection.h"
 #include "platform/error.h"
 #include "platform/trace_line.h"
 
@@ -45,9 +46,12 @@ void CommControl::SetPortOpen(bool open) {
 }
 
 std::unique_ptr<SerialConnection> CommControl::OpenConnection() {
-  return backend_.Open(comm_port_, line_settings_, [this] {
+  auto line = backend_.Open(comm_port_, line_settings_, [this] {
     if (on_comm_) on_comm_();
   });
+  return std::make_unique<PacedConnection>(std::move(line), line_settings_,
+                                           events_,
+                                           "COM" + std::to_string(comm_port_));
 }
 
 Error CommControl::NotOpen(std::string_view what) const {

@@ -2,9 +2,11 @@
 // Serial back end: opens port n with validated line settings. The classic
 // serial control on top of it (link/comm_control.h) does the validation.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +41,13 @@ class SerialConnection {
   // True once the device has gone (unplugged): its handle is already
   // closed, every later write fails and the port must be opened afresh.
   virtual bool Vanished() const = 0;
+
+  // Bytes written that the line has not sent yet, where the system counts
+  // them truthfully; none where it cannot tell (a pseudo-terminal says 0
+  // whatever waits in it).
+  virtual std::optional<std::size_t> QueuedBytes() const {
+    return std::nullopt;
+  }
 };
 
 class SerialBackend {

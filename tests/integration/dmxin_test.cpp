@@ -2,7 +2,9 @@
 // plug-in polls it; what reaches the host is checked against the replies
 // the simulator actually sent.
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <random>
 
 #include "plugin_fixture.h"
@@ -107,6 +109,33 @@ TEST_F(DMXInTest, RealSpeedLineStillDeliversEveryChange) {
   ASSERT_FALSE(expected.empty());
   EXPECT_EQ(reports_, expected);
   EXPECT_EQ(reports_.back(), (Report{4, 40}));
+}
+
+TEST_F(DMXInTest, InputKeepsComingWhileTheHostFloodsTheLine) {
+  StartPolling(25);
+  ASSERT_EQ(sim_->Command("baud 38400").rfind("ok", 0), 0u);
+  // A step every 30 ms: 255 steps in 7.65 s, all within the flood.
+  ASSERT_EQ(sim_->Command("ramp 6 0 255 30"), "ok ramp 6 0 255 30");
+  // Ten times what the line carries, for 10 s; the host runs its events
+  // between calls as a host's message loop would.
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  for (int i = 0; std::chrono::steady_clock::now() < end; ++i) {
+    ASSERT_EQ(SetChannel(i % 512 + 1, i % 256), 0) << plugin_->last_error();
+    plugin_->pump(0);
+  }
+  const std::size_t during_flood = reports_.size();
+  Pump(300);
+  ASSERT_EQ(Disable(), 0);
+
+  std::array<std::uint8_t, kChannels + 1> reported{};
+  const std::vector<Report> expected = ExpectedReports(reported);
+  EXPECT_EQ(reports_, expected);  // each once, in order
+  ASSERT_FALSE(reports_.empty());
+  EXPECT_EQ(reports_.back(), (Report{6, 255}));
+  EXPECT_TRUE(std::is_sorted(
+      reports_.begin(), reports_.end(),
+      [](const Report& a, const Report& b) { return a.value < b.value; }));
+  EXPECT_GT(during_flood, 100u) << "input reports stopped during the flood";
 }
 
 TEST_F(DMXInTest, HostCallsInsideAReportTakeEffectSafely) {

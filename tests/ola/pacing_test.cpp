@@ -71,15 +71,16 @@ TEST(TokenBucketTest, RefusesRatesAndCapacitiesThatCannotPace) {
 }
 
 TEST(LineRateTest, ChannelFramesFitTheLineLessThePollRequests) {
-  // 90 % of 3840 bytes a second, in 6-byte frames.
+  // All of 3840 bytes a second, in 6-byte frames: the driver keeps the
+  // queue short however the line keeps up.
   const LineRate fast = LineRateFor(38400, false, 50);
-  EXPECT_DOUBLE_EQ(fast.frames_per_second, 576);
-  EXPECT_DOUBLE_EQ(fast.burst_frames, 576 * 0.020);  // 20 ms of line time
-  EXPECT_DOUBLE_EQ(LineRateFor(19200, false, 50).frames_per_second, 288);
-  // 4 request bytes every 50 ms leave 3376 of those 3456 bytes a second.
-  EXPECT_DOUBLE_EQ(LineRateFor(38400, true, 50).frames_per_second, 3376.0 / 6);
+  EXPECT_DOUBLE_EQ(fast.frames_per_second, 640);
+  EXPECT_DOUBLE_EQ(fast.burst_frames, 640 * 0.020);  // 20 ms of line time
+  EXPECT_DOUBLE_EQ(LineRateFor(19200, false, 50).frames_per_second, 320);
+  // 4 request bytes every 50 ms leave 3760 of those 3840 bytes a second.
+  EXPECT_DOUBLE_EQ(LineRateFor(38400, true, 50).frames_per_second, 3760.0 / 6);
   // A stopped poll timer sends no requests.
-  EXPECT_DOUBLE_EQ(LineRateFor(38400, true, 0).frames_per_second, 576);
+  EXPECT_DOUBLE_EQ(LineRateFor(38400, true, 0).frames_per_second, 640);
   // A slow line still queues at least one whole frame.
   EXPECT_DOUBLE_EQ(LineRateFor(1200, false, 50).burst_frames, 1);
   EXPECT_THROW(LineRateFor(110, true, 50), std::invalid_argument);

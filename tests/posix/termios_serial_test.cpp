@@ -15,6 +15,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -388,6 +389,19 @@ TEST_F(TermiosSerialTest, ReadTakesAtMost64KiBAtATime) {
   stop = true;
   flood.join();
   EXPECT_GT(total, 0u);
+}
+
+TEST_F(TermiosSerialTest, APseudoTerminalsQueueCountIsNotTakenAtItsWord) {
+  OpenPort({4000000});
+  // Kilobytes wait unread; the system would say 0 of them.
+  connection_->Write(std::string(4096, 'q'));
+  EXPECT_EQ(connection_->QueuedBytes(), std::nullopt);
+
+  EXPECT_TRUE(IsPseudoTerminal(slave_));
+  const int null_device = open("/dev/null", O_RDWR | O_CLOEXEC);
+  ASSERT_GE(null_device, 0);
+  EXPECT_FALSE(IsPseudoTerminal(null_device));
+  close(null_device);
 }
 
 TEST_F(TermiosSerialTest, AFullLineFailsAfterItsBoundAndNeverSilently) {

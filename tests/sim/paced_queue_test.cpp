@@ -59,6 +59,23 @@ TEST(PacedQueue, AnIdleLineStartsAgainWhenBytesArrive) {
   EXPECT_EQ(queue.NextRelease(), later + milliseconds(1));
 }
 
+TEST(PacedQueue, BytesThatWereWaitingFollowBackToBackAfterALateRead) {
+  PacedQueue queue(64);
+  queue.SetBaud(10'000);
+  queue.Push(std::span(kTen).first(2), kStart);
+  // Woken 300 us after the line fell idle; the next bytes were waiting
+  // since the first read, which left them unread.
+  const Time woke = kStart + microseconds(2300);
+  queue.Release(2, woke);
+  queue.Push(std::span(kTen).first(2), woke, kStart);
+  EXPECT_EQ(queue.NextRelease(), kStart + milliseconds(3));
+  // Never before the last byte carried, nor after the read itself.
+  queue.Release(2, woke + milliseconds(5));
+  queue.Push(std::span(kTen).first(1), woke + milliseconds(5),
+             woke + milliseconds(9));
+  EXPECT_EQ(queue.NextRelease(), woke + milliseconds(6));
+}
+
 TEST(PacedQueue, SplitReleasesOneByteAtATimeWithTheGap) {
   PacedQueue queue(64);
   queue.SetSplit(milliseconds(5));

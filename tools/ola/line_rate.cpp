@@ -10,17 +10,16 @@ namespace {
 constexpr double kBitsPerByte = 10;
 constexpr double kBytesPerFrame = 6;
 constexpr double kPollRequestBytes = 4;
-// Line time the tty may hold: short enough that a value is never stale.
+// Line time one pass may write at once: short enough that the loop is never
+// held long. A line slower than its nominal rate (a USB adapter's gaps)
+// grows no queue: the driver itself keeps at most 20 ms of line time ahead
+// of the line and makes SetChannel wait for room.
 constexpr double kQueuedSeconds = 0.020;
-// Lines seldom run exactly back to back (a USB adapter's gaps, a busy
-// simulator): paced at the nominal rate, a line a few percent slower would
-// grow a queue that no bucket can see. This share keeps it empty.
-constexpr double kLineShare = 0.9;
 
 }  // namespace
 
 LineRate LineRateFor(long baud, bool dmx_in_active, long interval_ms) {
-  double bytes_per_second = kLineShare * baud / kBitsPerByte;
+  double bytes_per_second = baud / kBitsPerByte;
   if (dmx_in_active && interval_ms > 0) {
     bytes_per_second -= kPollRequestBytes * 1000.0 / interval_ms;
   }

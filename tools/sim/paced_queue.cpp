@@ -13,8 +13,12 @@ void PacedQueue::SetBaud(long baud) {
 
 void PacedQueue::SetSplit(std::optional<nanoseconds> gap) { split_gap_ = gap; }
 
-std::size_t PacedQueue::Push(std::span<const std::uint8_t> bytes, Time now) {
-  if (queue_.empty()) line_free_ = std::max(line_free_, now);
+std::size_t PacedQueue::Push(std::span<const std::uint8_t> bytes, Time now,
+                             std::optional<Time> waiting_since) {
+  if (queue_.empty()) {
+    line_free_ =
+        std::max(line_free_, std::min(waiting_since.value_or(now), now));
+  }
   const std::size_t room = capacity_ - queue_.size();
   const std::size_t taken = std::min(room, bytes.size());
   queue_.insert(queue_.end(), bytes.begin(),

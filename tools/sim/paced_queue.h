@@ -39,7 +39,11 @@ class PacedQueue {
   nanoseconds ByteTime() const { return byte_time_; }
 
   // Returns how many of the bytes were taken (the rest did not fit).
-  std::size_t Push(std::span<const std::uint8_t> bytes, Time now);
+  // `waiting_since`: the bytes already waited, unread, from then on (the
+  // read before found more than it took), so a line that fell idle
+  // meanwhile carries them back to back from then instead of from `now`.
+  std::size_t Push(std::span<const std::uint8_t> bytes, Time now,
+                   std::optional<Time> waiting_since = std::nullopt);
 
   // How many bytes at the front may leave now.
   std::size_t Due(Time now) const;

@@ -62,13 +62,21 @@ void Simulator::ReadMaster(Time now) {
   if (want == 0) return;
   std::array<std::uint8_t, kReadChunk> buffer;
   const ssize_t n = ::read(pty_.master(), buffer.data(), want);
+  const std::optional<Time> waiting_since = unread_since_;
+  if (n <= 0 || static_cast<std::size_t>(n) < want) unread_since_.reset();
   if (n < 0 && errno == EIO) return HangUp(now);
   if (n <= 0) return;
   const std::span<const std::uint8_t> bytes(buffer.data(),
                                             static_cast<std::size_t>(n));
   stats_.rx_bytes += n;
   Log(now, "rx " + ToHex(bytes));
-  received_.Push(bytes, now);
+  // A paced line is read a slice at a time: while every read finds a full
+  // slice, the driver's bytes have been waiting all along and go on the
+  // line back to back, however late we woke.
+  received_.Push(bytes, now, waiting_since);
+  if (static_cast<std::size_t>(n) == want && !unread_since_) {
+    unread_since_ = now;
+  }
 }
 
 void Simulator::DrainMaster() {
@@ -398,7 +406,9 @@ int Simulator::Run(const StopSignals& signals) {
     const nfds_t master_at = count;
     if (pty_.open()) {
       short events = 0;
-      if (received_.empty() || received_.ByteTime().count() == 0)
+      // A paced line reads the next slice while the last one is still on
+      // the line, so that it never falls idle while the driver has more.
+      if (received_.size() < BytesPerSlice(received_, kReadChunk))
         events |= POLLIN;
       if (write_blocked_) events |= POLLOUT;
       fds[count++] = {pty_.master(), events, 0};
@@ -423,6 +433,9 @@ int Simulator::Run(const StopSignals& signals) {
     const Time woke = Clock::now();
     if (pty_.open() && master_at < count) {
       const short revents = fds[master_at].revents;
+      // Asked and found empty: the line may fall idle from here on.
+      if ((fds[master_at].events & POLLIN) && !(revents & POLLIN))
+        unread_since_.reset();
       if (revents & POLLIN) {
         ReadMaster(woke);
         ProcessReceived(woke);

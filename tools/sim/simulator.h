@@ -92,6 +92,8 @@ class Simulator {
   Universe input_;
   Ramps ramps_;
   PacedQueue received_;
+  // Since when every read has filled its slice: the pty has held more.
+  std::optional<Time> unread_since_;
   PacedQueue outgoing_;
   std::size_t flood_front_ = 0;  // flood bytes at the front of outgoing_
   bool flood_ = false;

@@ -8,7 +8,7 @@
 
 namespace quorvix::soak {
 
-// `frames` channel frames as fast as the host can send them, unpaced.
+// `frames` channel frames as fast as the host can send them.
 void Frames(const Paths& paths, long frames);
 // The transmitter floods while the host keeps sending: a warm-up, then
 // `seconds` in which memory must not grow past a small bound.

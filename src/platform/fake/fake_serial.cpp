@@ -28,6 +28,7 @@ struct FakeSerial::Core {
   std::vector<int> existing_ports;
   std::vector<Rule> rules;
   std::function<void(std::string_view)> write_hook;
+  std::function<std::optional<std::size_t>()> queued_bytes;
   bool fail_writes = false;
   bool mute_reads = false;
   int unplugged_port = 0;
@@ -107,6 +108,11 @@ class FakeSerial::Connection final : public SerialConnection {
   }
 
   bool Vanished() const override { return line_->vanished; }
+
+  std::optional<std::size_t> QueuedBytes() const override {
+    if (!core_->queued_bytes) return std::nullopt;
+    return core_->queued_bytes();
+  }
 
   std::string Read() override {
     ++core_->reads;
@@ -201,6 +207,10 @@ void FakeSerial::Replug() {
   core_->unplugged_port = 0;
 }
 void FakeSerial::MuteReads(bool mute) { core_->mute_reads = mute; }
+void FakeSerial::SetQueuedBytes(
+    std::function<std::optional<std::size_t>()> count) {
+  core_->queued_bytes = std::move(count);
+}
 
 bool FakeSerial::IsOpen() const { return core_->line != nullptr; }
 int FakeSerial::OpenPort() const { return core_->line ? core_->line->port : 0; }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,6 +79,9 @@ class FakeSerial final : public SerialBackend {
   void FailWrites(bool fail = true);
   // Reads find nothing (received bytes stay queued).
   void MuteReads(bool mute = true);
+  // What the open connection reports as still queued for the line, asked
+  // at each call (none until told, as on a pseudo-terminal).
+  void SetQueuedBytes(std::function<std::optional<std::size_t>()> count);
   // The adapter is pulled: the open connection reports itself vanished and
   // its writes fail with 8020; opening the port fails with 8002 until
   // Replug.

@@ -79,13 +79,6 @@ constexpr tcflag_t kFrameFlags = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB;
               port + ": " + what + " failed (" + std::strerror(error) + ")");
 }
 
-// Unix98 pseudo-terminal slaves (/dev/pts/N) have majors 136 to 143.
-bool IsPseudoTerminal(int fd) {
-  struct stat info {};
-  return fstat(fd, &info) == 0 && S_ISCHR(info.st_mode) &&
-         major(info.st_rdev) >= 136 && major(info.st_rdev) <= 143;
-}
-
 std::string Text(const LineSettings& settings) {
   static constexpr const char* kParity[] = {"n", "e", "o", "m", "s"};
   static constexpr const char* kStop[] = {"1", "1.5", "2"};
@@ -96,6 +89,15 @@ std::string Text(const LineSettings& settings) {
 }
 
 }  // namespace
+
+// Unix98 pseudo-terminal slaves (/dev/pts/N) have majors 136 to 143, the
+// old BSD ones (/dev/ttyp0) major 3.
+bool IsPseudoTerminal(int fd) {
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode)) return false;
+  const unsigned int kind = major(info.st_rdev);
+  return kind == 3 || (kind >= 136 && kind <= 143);
+}
 
 termios LineTermios(termios base, const LineSettings& settings,
                     const std::string& port) {

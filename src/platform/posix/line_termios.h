@@ -22,4 +22,7 @@ termios LineTermios(termios base, const LineSettings& settings,
 void ApplyLineSettings(int fd, const LineSettings& settings,
                        const std::string& port);
 
+// True for a pseudo-terminal's slave side.
+bool IsPseudoTerminal(int fd);
+
 }  // namespace quorvix::posix

@@ -54,10 +54,14 @@ std::chrono::microseconds LineTime(std::size_t bytes, std::uint32_t baud) {
 }  // namespace
 
 TermiosConnection::TermiosConnection(int fd, std::string port,
-                                     std::uint32_t baud, GMainContext* context,
-                                     TraceSink& trace,
+                                     std::uint32_t baud, bool counts_queue,
+                                     GMainContext* context, TraceSink& trace,
                                      std::function<void()> on_receive)
-    : fd_(fd), port_(std::move(port)), baud_(baud), trace_(trace) {
+    : fd_(fd),
+      port_(std::move(port)),
+      baud_(baud),
+      counts_queue_(counts_queue),
+      trace_(trace) {
   auto watch =
       std::make_unique<ReceiveWatch>(ReceiveWatch{this, std::move(on_receive)});
   watch_ = watch.get();
@@ -144,6 +148,15 @@ std::string TermiosConnection::Read() {
     return received;
   }
   return received;
+}
+
+std::optional<std::size_t> TermiosConnection::QueuedBytes() const {
+  int queued = 0;
+  if (!counts_queue_ || fd_ < 0 || ioctl(fd_, TIOCOUTQ, &queued) != 0 ||
+      queued < 0) {
+    return std::nullopt;
+  }
+  return static_cast<std::size_t>(queued);
 }
 
 void TermiosConnection::Write(std::string_view bytes) {

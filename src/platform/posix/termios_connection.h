@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,9 +22,10 @@ class TermiosConnection : public SerialConnection {
   static constexpr std::size_t kMaxRead = 64 * 1024;
 
   // Takes over `fd`, already locked and set up; `port` ("COM5") names it in
-  // errors and trace lines.
+  // errors and trace lines. `counts_queue`: the device's TIOCOUTQ is
+  // truthful (a UART or a USB serial adapter, not a pseudo-terminal).
   TermiosConnection(int fd, std::string port, std::uint32_t baud,
-                    GMainContext* context, TraceSink& trace,
+                    bool counts_queue, GMainContext* context, TraceSink& trace,
                     std::function<void()> on_receive);
   ~TermiosConnection() override;
 
@@ -31,10 +33,13 @@ class TermiosConnection : public SerialConnection {
   TermiosConnection& operator=(const TermiosConnection&) = delete;
 
   // On a full line waits, without running events, for at most one second
-  // plus the line time of the bytes still to send (ten bits a byte).
+  // plus the line time of the bytes still to send (ten bits a byte). The
+  // port above keeps only milliseconds queued, so only a line that has
+  // stopped (nobody reading a pseudo-terminal) ever fills.
   void Write(std::string_view bytes) override;
   std::string Read() override;
   bool Vanished() const override { return !vanished_.empty(); }
+  std::optional<std::size_t> QueuedBytes() const override;
 
   // Called from the receive source.
   bool OnReady(GIOCondition condition);
@@ -51,6 +56,7 @@ class TermiosConnection : public SerialConnection {
   int fd_;
   std::string port_;
   std::uint32_t baud_;
+  bool counts_queue_;
   TraceSink& trace_;
   GSource* source_ = nullptr;
   ReceiveWatch* watch_ = nullptr;  // owned by source_'s callback data

@@ -111,8 +111,10 @@ std::unique_ptr<SerialConnection> TermiosSerial::Open(
   }
   ApplyLineSettings(fd.get(), settings, name);
   if (ioctl(fd.get(), TIOCEXCL) != 0) ThrowOpenError(errno, name, path);
+  // A pseudo-terminal says 0 is queued however full it is.
+  const bool counts_queue = !IsPseudoTerminal(fd.get());
   return std::make_unique<TermiosConnection>(fd.Release(), name, settings.baud,
-                                             context_, trace_,
+                                             counts_queue, context_, trace_,
                                              std::move(on_receive));
 }
 

@@ -112,6 +112,17 @@ class Connection final : public SerialConnection {
 
   bool Vanished() const override { return failed_; }
 
+  // cbOutQue counts every pending write; Wine's port on a pseudo-terminal
+  // says 0 however full, and the port's own clock covers that.
+  std::optional<std::size_t> QueuedBytes() const override {
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (failed_ || !ClearCommError(handle_.get(), &errors, &status)) {
+      return std::nullopt;
+    }
+    return status.cbOutQue;
+  }
+
  private:
   // Once: the reader ends and the handle closes at once, so the system can
   // give a replugged adapter its port back; one trace line says so.
