@@ -55,4 +55,7 @@ configure_file(${PROJECT_SOURCE_DIR}/packaging/quorvix-ola.service.in
                ${QUORVIX_SERVICE_UNIT} @ONLY)
 if(TARGET quorvix-ola)
   install(FILES ${QUORVIX_SERVICE_UNIT} DESTINATION ${QUORVIX_SYSTEMD_UNIT_DIR})
+  # The options a user copies to /etc/quorvix-ola/ (universe, device).
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/quorvix-ola.conf
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/quorvix-ola/examples)
 endif()

@@ -113,6 +113,16 @@ typedef struct qvx_line_status {
 } qvx_line_status;
 int qvx_LineStatus(qvx_driver *, qvx_line_status *result);
 
+/* Names the device of the driver's port (its CommPort, from the settings)
+   for this user, and keeps it: the port's link
+   $XDG_CONFIG_HOME/quorvix/ports/COM<n> is made to lead to `device`, by its
+   /dev/serial/by-id name when udev gave it one, so the same adapter is found
+   after a reboot or a replug. Takes effect at the next opening; the device
+   need not be present now. Available after qvx_Init (error 5 before).
+   *port gets n. Returns 0, 5 for a path that is not absolute, 75 when the
+   link cannot be written. */
+int qvx_set_port_device(qvx_driver *, const char *device, int32_t *port);
+
 /* Which window Configure opens and where message boxes go while no sink is
    set with qvx_set_message_box (a sink always wins). From any thread, at
    any time; it takes effect at the next dialog or box.

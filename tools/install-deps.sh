@@ -4,8 +4,10 @@
 # tools/install-deps.sh [linux|windows|ola|gtk|packaging|all]
 set -euo pipefail
 
+# libudev-dev: which serial devices are present, and their stable names.
 linux_packages=(cmake ninja-build g++ pkg-config python3 libglib2.0-dev
-                libgtest-dev libgmock-dev googletest libbenchmark-dev)
+                libudev-dev libgtest-dev libgmock-dev googletest
+                libbenchmark-dev)
 # The tests also build the tree with clang, and with its sanitizers and
 # libFuzzer.
 test_packages=(clang libclang-rt-14-dev)

@@ -10,8 +10,8 @@ trap 'kill "${pid:-}" 2>/dev/null || true; rm -rf "$XDG_CONFIG_HOME"' EXIT
 
 status=0
 "$host" --ui bogus init T quorvix.so configure >/dev/null 2>&1 || status=$?
-if [ "$status" -ne 2 ]; then
-  echo "--ui bogus: exit code $status, expected 2" >&2
+if [ "$status" -ne 64 ]; then
+  echo "--ui bogus: exit code $status, expected 64" >&2
   exit 1
 fi
 

@@ -27,7 +27,7 @@ status=$?
 [ $status -eq 0 ] || { echo "calls that all succeed exited $status"; failed=1; }
 "$host" init Host >/dev/null 2>&1
 status=$?
-[ $status -eq 2 ] || { echo "a command it cannot run exited $status"; failed=1; }
+[ $status -eq 64 ] || { echo "a command it cannot run exited $status, not 64"; failed=1; }
 
 [ $failed -eq 0 ] || { echo "--- output:"; echo "$output"; }
 exit $failed

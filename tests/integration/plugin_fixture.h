@@ -95,6 +95,16 @@ class PluginFixture : public ::testing::Test {
     return *sims_.back();
   }
 
+  // A simulator reached only through the stable name it returns, which no
+  // port links to yet.
+  std::filesystem::path StartUnlinkedSim(const std::string& name) {
+    const std::filesystem::path stable = config_ / "by-id" / name;
+    std::filesystem::create_directories(stable.parent_path());
+    sims_.push_back(std::make_unique<host::SimProcess>(
+        QUORVIX_SIM, std::vector<std::string>{"--link", stable.string()}));
+    return stable;
+  }
+
   void WriteSettings(const std::string& title, const std::string& file_name,
                      const std::string& lines) {
     std::ofstream(SettingsFile(title)) << "[Plugins\\" << file_name << "]\n"

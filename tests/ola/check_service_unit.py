@@ -2,11 +2,14 @@
 """Checks the example systemd unit of quorvix-ola without running it.
 
 systemd-analyze must load it without a single complaint (with the installed
-programs it names pointed at this build's) and rate its sandbox at most MAX_EXPOSURE; it must
-not restart after a configuration error (exit code 2); and the sandbox must
-still leave the bridge what it needs: TCP to olad on the loopback and the
-serial ports, reached through the dialout group.
-Usage: check_service_unit.py UNIT BRIDGE LIBRARY INSTALLED_BRIDGE INSTALLED_LIBRARY
+programs it names pointed at this build's) and rate its sandbox at most
+MAX_EXPOSURE; it must not restart after a configuration error (exit codes 2
+and 64); the sandbox must still leave the bridge what it needs: TCP to olad
+on the loopback and the serial ports, reached through the dialout group; and
+what a user sets (universe, device) must come from /etc, through the example
+options file.
+Usage: check_service_unit.py UNIT BRIDGE LIBRARY INSTALLED_BRIDGE
+       INSTALLED_LIBRARY OPTIONS_FILE
 """
 import pathlib
 import re
@@ -84,9 +87,11 @@ def exposure(unit: pathlib.Path) -> list[str]:
 def bridge_needs(settings: dict[str, list[str]]) -> list[str]:
     problems = []
     restart_prevented = " ".join(settings.get("RestartPreventExitStatus", []))
-    if "2" not in restart_prevented.split():
-        problems.append("RestartPreventExitStatus lacks 2: a configuration "
-                        "error would restart forever")
+    for status, what in (("2", "a settings error"),
+                         ("64", "a bad command line")):
+        if status not in restart_prevented.split():
+            problems.append(f"RestartPreventExitStatus lacks {status}: "
+                            f"{what} would restart forever")
     families = " ".join(settings.get("RestrictAddressFamilies", []))
     denied = families.startswith("~")
     if families and ("AF_INET" in families.lstrip("~").split()) == denied:
@@ -109,16 +114,47 @@ def bridge_needs(settings: dict[str, list[str]]) -> list[str]:
     return problems
 
 
+def options_from_etc(settings: dict[str, list[str]],
+                     options_file: str) -> list[str]:
+    """The options file sits in the configuration directory and sets the
+    variable ExecStart splits into words; it names a stable device."""
+    folders = " ".join(settings.get("ConfigurationDirectory", [])).split()
+    if not folders:
+        return ["no ConfigurationDirectory: the options would not be in /etc"]
+    name = pathlib.Path(options_file).name
+    wanted = {f"%E/{folder}/{name}" for folder in folders}
+    files = {value.lstrip("-") for value in settings.get("EnvironmentFile", [])}
+    problems = []
+    if not wanted & files:
+        problems.append(f"EnvironmentFile is none of {sorted(wanted)}")
+    found = re.search(r'^(\w+)="?([^"\n]*)"?$',
+                      pathlib.Path(options_file).read_text(), re.M)
+    if not found:
+        return problems + [f"{options_file} sets no variable"]
+    variable, options = found.groups()
+    if f"${variable}" not in " ".join(settings.get("ExecStart", [])).split():
+        problems.append(f"ExecStart does not split ${variable} into words")
+    words = options.split()
+    device = (words[words.index("--device") + 1]
+              if "--device" in words[:-1] else "")
+    if not device.startswith("/dev/serial/by-id/"):
+        problems.append(f"{options_file} names no /dev/serial/by-id device")
+    return problems
+
+
 def main() -> int:
     unit = pathlib.Path(sys.argv[1])
     bridge, library, installed_bridge, installed_library = sys.argv[2:6]
+    options_file = sys.argv[6]
     programs = {installed_bridge: bridge, installed_library: library}
     if not shutil.which("systemd-analyze"):
         print("systemd-analyze is missing (Debian package systemd; "
               "tools/install-deps.sh ola)")
         return 1
     problems = (verify(unit, programs) + exposure(unit) +
-                bridge_needs(service_settings(unit.read_text())))
+                bridge_needs(service_settings(unit.read_text())) +
+                options_from_etc(service_settings(unit.read_text()),
+                                 options_file))
     for problem in problems:
         print(problem)
     return 1 if problems else 0

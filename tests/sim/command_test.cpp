@@ -1,5 +1,6 @@
 #include "command.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "options.h"
@@ -8,6 +9,8 @@ namespace quorvix::test {
 namespace {
 
 using namespace quorvix::sim;
+using ::testing::HasSubstr;
+using ::testing::MatchesRegex;
 
 template <typename T>
 T Parse(std::string_view line) {
@@ -111,14 +114,18 @@ TEST(Command, BlankLinesAndCommentsAreNeitherCommandNorError) {
 }
 
 TEST(Options, StartStateOptionsBecomeCommands) {
-  const ParsedOptions parsed =
-      ParseOptions({"--link", "/tmp/x/COM1", "--log", "l.txt", "--silent",
-                    "--handshake-reply", "G\\r", "--split", "--baud", "9600",
-                    "--flood", "--trailer", "7F"});
-  ASSERT_TRUE(parsed.options) << parsed.error;
-  EXPECT_EQ(parsed.options->link, "/tmp/x/COM1");
-  EXPECT_EQ(parsed.options->log, "l.txt");
-  const auto& start = parsed.options->start;
+  Options options;
+  const cli::Parsed parsed = ParseOptions(
+      {"--link", "/tmp/x/COM1", "--log=l.txt", "--silent", "--handshake-reply",
+       "G\\r", "--split", "--baud", "9600", "--flood", "--trailer=7F",
+       "--commands", "/tmp/fifo", "--background"},
+      options);
+  ASSERT_FALSE(parsed.exit_status) << parsed.err;
+  EXPECT_EQ(options.link, "/tmp/x/COM1");
+  EXPECT_EQ(options.log, "l.txt");
+  EXPECT_EQ(options.commands, "/tmp/fifo");
+  EXPECT_TRUE(options.background);
+  const auto& start = options.start;
   ASSERT_EQ(start.size(), 6u);
   EXPECT_TRUE(std::get<command::Silent>(start[0]).on);
   EXPECT_EQ(std::get<command::HandshakeReply>(start[1]).reply,
@@ -129,13 +136,39 @@ TEST(Options, StartStateOptionsBecomeCommands) {
   EXPECT_EQ(std::get<command::Trailer>(start[5]).byte, 0x7F);
 }
 
-TEST(Options, BadOptionsAreNamed) {
-  EXPECT_EQ(ParseOptions({"--baud"}).error, "--baud needs a value");
-  EXPECT_EQ(ParseOptions({"--baud", "fast"}).error,
-            "--baud: baud: baud rate 'fast' is not a number from 1 to 4000000");
-  EXPECT_EQ(ParseOptions({"--verbose"}).error,
-            "unknown option '--verbose' (try --help)");
-  EXPECT_TRUE(ParseOptions({"--help"}).options->help);
+// What the simulator says about `args`, which it must refuse with 64.
+std::string Refusal(const std::vector<std::string>& args) {
+  Options options;
+  const cli::Parsed parsed = ParseOptions(args, options);
+  EXPECT_EQ(parsed.exit_status, 64) << parsed.err;
+  EXPECT_EQ(parsed.out, "");
+  return parsed.err.substr(0, parsed.err.find('\n'));
+}
+
+TEST(Options, BadOptionsAreNamedWithExitStatus64) {
+  EXPECT_EQ(Refusal({"--baud"}), "quorvix-sim: Missing argument for --baud");
+  EXPECT_EQ(Refusal({"--baud", "fast"}),
+            "quorvix-sim: --baud: baud: baud rate 'fast' is not a number from "
+            "1 to 4000000");
+  EXPECT_EQ(Refusal({"--verbose"}), "quorvix-sim: Unknown option --verbose");
+  EXPECT_EQ(Refusal({"--link="}), "quorvix-sim: --link needs a path");
+  EXPECT_EQ(Refusal({"extra"}), "quorvix-sim: unexpected argument \"extra\"");
+}
+
+TEST(Options, HelpAndVersionGoToStandardOutputWithExitStatus0) {
+  for (const auto& args : {std::vector<std::string>{"--help"},
+                           {"-h"},
+                           {"--baud", "fast", "--help"}}) {
+    Options options;
+    const cli::Parsed help = ParseOptions(args, options);
+    EXPECT_EQ(help.exit_status, 0) << help.err;
+    EXPECT_THAT(help.out, HasSubstr("--handshake-reply=TEXT"));
+    EXPECT_THAT(help.out, HasSubstr("reply-handshake TEXT    answer"));
+  }
+  Options options;
+  const cli::Parsed version = ParseOptions({"--version"}, options);
+  EXPECT_EQ(version.exit_status, 0);
+  EXPECT_THAT(version.out, MatchesRegex("quorvix-sim [0-9]+\\.[0-9]+.*\n"));
 }
 
 }  // namespace

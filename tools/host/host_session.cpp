@@ -106,6 +106,12 @@ bool HostSession::PluginName() {
   return Check("PluginName", rc, rc == 0 ? std::string(name) : std::string());
 }
 
+bool HostSession::SetPortDevice(const std::string& device) {
+  std::int32_t port = 0;
+  const int rc = plugin_.set_port_device(driver_, device.c_str(), &port);
+  return Check("SetPortDevice", rc, "COM" + std::to_string(port));
+}
+
 void HostSession::ShowTrace(bool show) {
   if (show) {
     plugin_.set_trace(&HostSession::PrintTrace, this);

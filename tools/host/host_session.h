@@ -34,6 +34,8 @@ class HostSession {
   bool Configure();
   bool Term();
   bool PluginName();
+  // The driver's port is `device` from now on (qvx_set_port_device).
+  bool SetPortDevice(const std::string& device);
 
   // Whether every trace line is printed from now on; without, only those
   // about the port (why it did not open, a device gone or back).

@@ -1,39 +1,32 @@
 // quorvix-host: loads libquorvix.so the way a host does and drives it from
 // the command line. See script.h for the commands; `demo` runs the demo.
 
-#include <iostream>
-#include <cstdio>
 #include <filesystem>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "command_line.h"
 #include "demo.h"
 #include "host_session.h"
 #include "plugin_library.h"
-#include "quorvix_version.h"
+#include "port_listing.h"
 #include "script.h"
 
 namespace {
 
-void Usage() {
-  std::cerr
-      << "usage: quorvix-host [--lib PATH] [--sim PATH] [--trace] [--ui UI] "
-         "COMMAND...\n"
-         "       quorvix-host [--lib PATH] [--trace] -     (commands from "
-         "stdin)\n"
-         "       quorvix-host [--lib PATH] [--sim PATH] [--trace] demo\n"
-         "       quorvix-host --version\n"
-         "commands: init TITLE FILE | enable | disable | configure | term | "
-         "name |\n"
-         "          set CH VALUE | chase FIRST LAST ROUNDS DELAY_MS | watch "
-         "MS\n"
-         "UI: gtk (the dialog and modal boxes in GTK 3 windows), none, auto "
-         "(the default)\n"
-         "Without --trace, only the trace lines about the port are shown.\n"
-         "Exit status: 0 when every call succeeded, 1 when one failed (an "
-         "Enable that\nanswers False too), 2 for a command it cannot run.\n";
-}
+constexpr const char* kCommands =
+    "COMMAND... is a script: init TITLE FILE | enable | disable | configure |\n"
+    "term | name | device PATH | set CH VALUE | chase FIRST LAST ROUNDS "
+    "DELAY_MS\n"
+    "| watch MS. \"-\" reads the same commands from standard input, one line\n"
+    "at a time; \"demo\" runs the demo against the simulator; \"ports\" lists\n"
+    "the serial ports and whether you may open them.\n"
+    "\n"
+    "Without --trace, only the trace lines about the port are shown.\n"
+    "Exit status: 0 when every call succeeded, 1 when one failed (an Enable\n"
+    "that answers False too), 64 for a command line it cannot run.";
 
 // Installed, quorvix-sim is in the same folder; the build tree links one in
 // beside this program.
@@ -45,51 +38,77 @@ std::string SimBesideThisProgram() {
   return (self.parent_path() / "quorvix-sim").string();
 }
 
-std::optional<int> UiNamed(const std::string& name) {
-  if (name == "gtk") return QVX_UI_GTK;
-  if (name == "none") return QVX_UI_NONE;
-  if (name == "auto") return QVX_UI_AUTO;
-  return std::nullopt;
+struct HostOptions {
+  std::string library = QUORVIX_DEFAULT_LIBRARY;
+  std::string sim = SimBesideThisProgram();
+  gboolean trace = FALSE;
+  std::optional<int> ui;
+};
+
+gboolean OnOption(const gchar* name, const gchar* value, gpointer data,
+                  GError** error) {
+  HostOptions& options = *static_cast<HostOptions*>(data);
+  const std::string option = name;
+  const std::string text = value;
+  if (option == "--ui") {
+    if (text == "gtk") {
+      options.ui = QVX_UI_GTK;
+    } else if (text == "none") {
+      options.ui = QVX_UI_NONE;
+    } else if (text == "auto") {
+      options.ui = QVX_UI_AUTO;
+    } else {
+      return quorvix::cli::Refuse(
+          error, "--ui takes gtk, none or auto, not \"" + text + "\"");
+    }
+    return TRUE;
+  }
+  if (text.empty())
+    return quorvix::cli::Refuse(error, option + " needs a path");
+  (option == "--lib" ? options.library : options.sim) = text;
+  return TRUE;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::string(argv[1]) == "--version") {
-    std::puts("quorvix-host " QUORVIX_VERSION_TEXT);
-    return 0;
+  HostOptions options;
+  const auto callback = reinterpret_cast<gpointer>(&OnOption);
+  const GOptionEntry entries[] = {
+      {"lib", 0, 0, G_OPTION_ARG_CALLBACK, callback,
+       "The plug-in to load (default: this build's)", "PATH"},
+      {"sim", 0, 0, G_OPTION_ARG_CALLBACK, callback,
+       "The simulator the demo starts (default: this build's)", "PATH"},
+      {"trace", 0, 0, G_OPTION_ARG_NONE, &options.trace,
+       "Show every trace line of the plug-in", nullptr},
+      {"ui", 0, 0, G_OPTION_ARG_CALLBACK, callback,
+       "gtk (the dialog and modal boxes in GTK 3 windows), none, or auto (the "
+       "default)",
+       "UI"},
+      {}};
+  quorvix::cli::CommandLine command_line(
+      "quorvix-host", "COMMAND...|-|demo|ports",
+      "Loads libquorvix.so the way a host does and drives it.", kCommands);
+  command_line.Add(entries, &options);
+  command_line.StopAtFirstWord();
+  quorvix::cli::Parsed parsed =
+      command_line.Parse(quorvix::cli::Arguments(argc, argv));
+  if (!parsed.exit_status && parsed.words.empty()) {
+    parsed =
+        command_line.Fail("a COMMAND, \"-\", \"demo\" or \"ports\" is needed");
   }
-  std::string library = QUORVIX_DEFAULT_LIBRARY;
-  std::string sim = SimBesideThisProgram();
-  bool trace = false;
-  std::optional<int> ui;
-  std::vector<std::string> words;
-  for (int i = 1; i < argc; ++i) {
-    const std::string argument = argv[i];
-    if (argument == "--lib" && i + 1 < argc) {
-      library = argv[++i];
-    } else if (argument == "--sim" && i + 1 < argc) {
-      sim = argv[++i];
-    } else if (argument == "--trace") {
-      trace = true;
-    } else if (argument == "--ui" && i + 1 < argc) {
-      ui = UiNamed(argv[++i]);
-      if (!ui) {
-        Usage();
-        return 2;
-      }
-    } else if (argument == "--help" || argument == "-h") {
-      Usage();
-      return 0;
-    } else {
-      words.push_back(argument);
-    }
-  }
-  if (words.empty()) {
-    Usage();
-    return 2;
-  }
+  if (const auto end = quorvix::cli::Report(parsed)) return *end;
+  const std::vector<std::string>& words = parsed.words;
+  const std::string& library = options.library;
+  const std::string& sim = options.sim;
+  const bool trace = options.trace != FALSE;
+  const std::optional<int>& ui = options.ui;
   try {
+    if (words.size() == 1 && words[0] == "ports") {
+      quorvix::host::PrintPorts(std::cout, quorvix::posix::CurrentPortTable(),
+                                &quorvix::host::AccessOf);
+      return 0;
+    }
     if (words.size() == 1 && words[0] == "demo") {
       return quorvix::host::RunDemo(library, sim, trace);
     }
@@ -108,7 +127,9 @@ int main(int argc, char** argv) {
       }
       return session.AnyFailed() ? 1 : 0;
     }
-    if (!quorvix::host::RunScript(session, words)) return 2;
+    if (!quorvix::host::RunScript(session, words)) {
+      return quorvix::cli::kUsageError;
+    }
     return session.AnyFailed() ? 1 : 0;
   } catch (const std::exception& error) {
     std::cerr << "quorvix-host: " << error.what() << "\n";

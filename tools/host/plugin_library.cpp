@@ -26,6 +26,7 @@ PluginLibrary::PluginLibrary(const std::string& path) {
     Bind(set_trace, "qvx_set_trace");
     Bind(set_message_box, "qvx_set_message_box");
     Bind(set_ui, "qvx_set_ui");
+    Bind(set_port_device, "qvx_set_port_device");
   } catch (...) {
     dlclose(handle_);
     throw;

@@ -30,6 +30,7 @@ class PluginLibrary {
   decltype(&::qvx_set_trace) set_trace = nullptr;
   decltype(&::qvx_set_message_box) set_message_box = nullptr;
   decltype(&::qvx_set_ui) set_ui = nullptr;
+  decltype(&::qvx_set_port_device) set_port_device = nullptr;
 
  private:
   template <typename Function>

@@ -96,6 +96,12 @@ bool RunScript(HostSession& session, const std::vector<std::string>& words) {
       session.Term();
     } else if (command == "name") {
       session.PluginName();
+    } else if (command == "device") {
+      if (at >= words.size()) {
+        std::cerr << "quorvix-host: device needs a path\n";
+        return false;
+      }
+      session.SetPortDevice(words[at++]);
     } else if (command == "set") {
       const auto args = numbers(command, 2);
       if (!args) return false;

@@ -4,6 +4,7 @@
 //
 //   init TITLE FILE    Init with a helper that prints every DMX-In report
 //   enable | disable | configure | term | name
+//   device PATH        the port's device from now on (after init)
 //   set CH VALUE       SetChannel
 //   chase FIRST LAST ROUNDS DELAY_MS
 //                      a running light over channels FIRST..LAST

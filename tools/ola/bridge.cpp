@@ -21,9 +21,9 @@ constexpr guint kEnableRetrySeconds = 5;
 constexpr guint kStepAsideMs = 5;
 constexpr guint kMinPassGapMs = 4;
 
-std::string ErrorText(const char* call, const Outcome& outcome) {
-  return std::string(call) + " failed: error " + std::to_string(outcome.error) +
-         ": " + outcome.error_text;
+std::string ErrorText(const std::string& call, const Outcome& outcome) {
+  return call + " failed: error " + std::to_string(outcome.error) + ": " +
+         outcome.error_text;
 }
 
 std::string SettingsFileFor(const std::string& app) {
@@ -43,8 +43,17 @@ Bridge::Bridge(const Options& options, Plugin& plugin)
 int Bridge::Run() {
   if (const Outcome init = driver_.Init(options_.app, kPluginFile);
       init.error != 0) {
-    Log(ErrorText("Init", init));
+    Log(Priority::kError, ErrorText("Init", init));
     return 1;
+  }
+  if (!options_.device.empty()) {
+    std::int32_t port = 0;
+    if (const Outcome named = driver_.SetPortDevice(options_.device, port);
+        named.error != 0) {
+      Log(Priority::kError, ErrorText("--device " + options_.device, named));
+      driver_.Term();
+      return 2;
+    }
   }
   if (!CheckSettings()) {
     driver_.Term();
@@ -68,11 +77,11 @@ void Bridge::Guarded(Step&& step) {
   try {
     step();
   } catch (const std::exception& error) {
-    Log(std::string("stopping: ") + error.what());
+    Log(Priority::kError, std::string("stopping: ") + error.what());
     failure_exit_code_ = 1;
     g_main_loop_quit(loop_.get());
   } catch (...) {
-    Log("stopping: an unknown error");
+    Log(Priority::kError, "stopping: an unknown error");
     failure_exit_code_ = 1;
     g_main_loop_quit(loop_.get());
   }
@@ -81,15 +90,18 @@ void Bridge::Guarded(Step&& step) {
 bool Bridge::CheckSettings() {
   const qvx_line_status status = driver_.LineStatus();
   if (options_.input_universe && status.dmx_in_active == 0) {
-    Log("--input-universe " + std::to_string(*options_.input_universe) +
-        " needs DMX input, which is off in the settings: set DMXInActive=True "
-        "in group [Plugins\\" +
-        kPluginFile + "] of " + SettingsFileFor(options_.app) +
-        " (application \"" + options_.app + "\")");
+    Log(Priority::kError,
+        "--input-universe " + std::to_string(*options_.input_universe) +
+            " needs DMX input, which is off in the settings: set "
+            "DMXInActive=True "
+            "in group [Plugins\\" +
+            kPluginFile + "] of " + SettingsFileFor(options_.app) +
+            " (application \"" + options_.app + "\")");
     return false;
   }
   if (!options_.input_universe && status.dmx_in_active != 0) {
-    Log("DMX input is on in the settings, but without --input-universe it "
+    Log(Priority::kWarning,
+        "DMX input is on in the settings, but without --input-universe it "
         "goes nowhere");
   }
   input_size_ = static_cast<std::size_t>(
@@ -102,9 +114,10 @@ void Bridge::TryEnable() {
   const Outcome enable = driver_.Enable();
   enabling_ = false;
   if (enable.error != 0 || !enable.result) {
-    Log((enable.error != 0 ? ErrorText("Enable", enable)
+    Log(Priority::kWarning,
+        (enable.error != 0 ? ErrorText("Enable", enable)
                            : std::string("the transmitter is not ready")) +
-        "; retrying every " + std::to_string(kEnableRetrySeconds) + " s");
+            "; retrying every " + std::to_string(kEnableRetrySeconds) + " s");
     // A port left open after a failed handshake would never be reopened.
     driver_.Disable();
     enable_retry_.Reset(g_timeout_add_seconds(kEnableRetrySeconds,
@@ -137,8 +150,8 @@ void Bridge::TryEnable() {
 }
 
 void Bridge::LoseTransmitter(const std::string& why) {
-  Log(why + "; enabling again every " + std::to_string(kEnableRetrySeconds) +
-      " s");
+  Log(Priority::kWarning, why + "; enabling again every " +
+                              std::to_string(kEnableRetrySeconds) + " s");
   ready_ = false;
   send_.Reset();
   input_tick_.Reset();
@@ -198,7 +211,8 @@ int Bridge::Stop() {
   ola_.reset();
   driver_.Disable();
   if (const Outcome term = driver_.Term(); term.error != 0) {
-    Log(ErrorText("Term", term) + "; the settings may not be saved");
+    Log(Priority::kError,
+        ErrorText("Term", term) + "; the settings may not be saved");
     return 1;
   }
   Log("driver disabled, settings saved");
@@ -206,14 +220,26 @@ int Bridge::Stop() {
 }
 
 void Bridge::OnTrace(std::string_view line) {
-  if (options_.verbose) Log(std::string("trace: ").append(line));
+  // Why the port did not open, and a device gone or back, are for everyone.
+  const bool about_port = line.starts_with("[Quorvix] Open failed: ") ||
+                          line.starts_with("[Quorvix] COM");
+  // A retry every few seconds would repeat the same reason.
+  if (about_port && line != last_port_trace_) {
+    last_port_trace_ = std::string(line);
+    Log(line.starts_with("[Quorvix] Open failed: ") ? Priority::kWarning
+                                                    : Priority::kInformation,
+        std::string("trace: ").append(line));
+  } else {
+    Log(Priority::kTrace, std::string("trace: ").append(line));
+  }
 }
 
 void Bridge::OnMessage(bool is_error, std::string_view text) {
   // While retrying, the same message would come every few seconds.
   if (text == last_message_) return;
   last_message_ = std::string(text);
-  Log(std::string(is_error ? "error message: " : "message: ").append(text));
+  Log(is_error ? Priority::kWarning : Priority::kInformation,
+      std::string(is_error ? "error message: " : "message: ").append(text));
 }
 
 void Bridge::OnInput(std::int32_t channel, std::uint8_t value) {

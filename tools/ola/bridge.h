@@ -72,6 +72,7 @@ class Bridge : public DriverEvents {
   bool ready_ = false;
   int failure_exit_code_ = 0;
   std::string last_message_;
+  std::string last_port_trace_;
   GlibSource start_;
   GlibSource enable_retry_;
   GlibSource send_;

@@ -64,6 +64,11 @@ Outcome Driver::Term() {
   return Finish(error, result);
 }
 
+Outcome Driver::SetPortDevice(const std::string& device, std::int32_t& port) {
+  const int error = plugin_.set_port_device(driver_, device.c_str(), &port);
+  return Finish(error, -1);
+}
+
 qvx_line_status Driver::LineStatus() {
   qvx_line_status status{};
   if (const int error = plugin_.LineStatus(driver_, &status)) {

@@ -39,6 +39,9 @@ class Driver {
   Outcome Disable();
   Outcome SetChannel(std::int32_t channel, std::int32_t value);
   Outcome Term();
+  // The port's device from now on; the result is true, the port number in
+  // `port`.
+  Outcome SetPortDevice(const std::string& device, std::int32_t& port);
   // Throws std::runtime_error with the plug-in's text on failure.
   qvx_line_status LineStatus();
 

@@ -36,8 +36,9 @@ void OlaLink::TryConnect() {
       ola::network::TCPSocket::Connect(ola::network::IPV4SocketAddress(
           ola::network::IPV4Address::Loopback(), ola::OLA_DEFAULT_PORT)));
   if (!socket_) {
-    unreachable_.Log("cannot reach " + Where() + "; retrying every " +
-                     std::to_string(kRetrySeconds) + " s");
+    unreachable_.Log(Priority::kWarning,
+                     "cannot reach " + Where() + "; retrying every " +
+                         std::to_string(kRetrySeconds) + " s");
     ScheduleRetry();
     return;
   }
@@ -48,9 +49,10 @@ void OlaLink::TryConnect() {
   select_server_.AddReadDescriptor(socket_.get());
   if (!client_->Setup()) {
     Disconnect();
-    unreachable_.Log("cannot set up a client of " + Where() +
-                     "; retrying every " + std::to_string(kRetrySeconds) +
-                     " s");
+    unreachable_.Log(Priority::kWarning, "cannot set up a client of " +
+                                             Where() + "; retrying every " +
+                                             std::to_string(kRetrySeconds) +
+                                             " s");
     ScheduleRetry();
     return;
   }
@@ -92,8 +94,9 @@ void OlaLink::OnClosed() {
 
 void OlaLink::OnRegistered(const ola::client::Result& result) {
   if (!result.Success()) {
-    Log("olad refused universe " + std::to_string(universe_) + ": " +
-        result.Error());
+    Log(Priority::kWarning, "olad refused universe " +
+                                std::to_string(universe_) + ": " +
+                                result.Error());
   }
 }
 
@@ -104,8 +107,9 @@ void OlaLink::OnSent(const ola::client::Result& result) {
   } else {
     // "Universe doesn't exist" until something uses the universe; sending
     // goes on and works from then on.
-    send_failed_.Log("olad refuses the input universe: " + result.Error() +
-                     " (still sending)");
+    send_failed_.Log(Priority::kWarning,
+                     "olad refuses the input universe: " + result.Error() +
+                         " (still sending)");
   }
 }
 
@@ -132,8 +136,9 @@ gboolean OlaLink::OnReadable(gint /*fd*/, GIOCondition /*condition*/,
   if (!link.closed_) return G_SOURCE_CONTINUE;
   link.watch_.Forget();
   link.Disconnect();
-  Log("lost the connection to " + Where() + "; retrying every " +
-      std::to_string(kRetrySeconds) + " s");
+  Log(Priority::kWarning, "lost the connection to " + Where() +
+                              "; retrying every " +
+                              std::to_string(kRetrySeconds) + " s");
   link.ScheduleRetry();
   return G_SOURCE_REMOVE;
 }

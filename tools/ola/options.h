@@ -1,41 +1,36 @@
 #pragma once
-// The command line of quorvix-ola.
+// The command line of quorvix-ola. The short options are those OLA's own
+// tools use for the same things: -u universe, -d device, -l log level.
 
 #include <cstdint>
 #include <optional>
-#include <span>
-#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "command_line.h"
 
 namespace quorvix::ola_bridge {
 
-inline constexpr std::string_view kUsage =
-    "usage: quorvix-ola --universe U [--input-universe V] [--app NAME]\n"
-    "                   [--library PATH] [--verbose]\n"
-    "\n"
-    "Sends OLA universe U to the Quorvix transmitter; with DMX input on in\n"
-    "the settings (DMXInActive=True) and --input-universe, sends the\n"
-    "transmitter's input to universe V. Settings are those of application\n"
-    "NAME (default quorvix-ola), group Plugins\\libquorvix.so.\n";
+// OLA's log levels: 0 nothing, 1 errors, 2 warnings, 3 information, 4 the
+// driver's trace too.
+inline constexpr int kLogErrors = 1;
+inline constexpr int kLogWarnings = 2;
+inline constexpr int kLogInformation = 3;
+inline constexpr int kLogTrace = 4;
 
 struct Options {
   std::uint32_t universe = 0;
   std::optional<std::uint32_t> input_universe;
   std::string app = "quorvix-ola";
   std::string library;
-  bool verbose = false;
-  bool help = false;  // nothing else is checked then
+  std::string device;  // empty: the port's device as stored
+  int log_level = kLogInformation;
 };
 
-// A command line that cannot run; what() names the offending argument.
-class OptionError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// `arguments` excludes the program name.
-Options ParseOptions(std::span<const std::string_view> arguments,
-                     std::string_view default_library);
+// Fills `options` from `arguments` (without the program's name); the result
+// says whether to end at once (help, version, or a usage error, 64).
+cli::Parsed ParseOptions(const std::vector<std::string>& arguments,
+                         std::string_view default_library, Options& options);
 
 }  // namespace quorvix::ola_bridge

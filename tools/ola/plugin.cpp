@@ -25,6 +25,7 @@ Plugin::Plugin(const std::string& path)
   Bind(last_error, "qvx_last_error");
   Bind(set_trace, "qvx_set_trace");
   Bind(set_message_box, "qvx_set_message_box");
+  Bind(set_port_device, "qvx_set_port_device");
 }
 
 template <typename Function>

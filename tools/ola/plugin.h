@@ -25,6 +25,7 @@ class Plugin {
   decltype(&::qvx_last_error) last_error = nullptr;
   decltype(&::qvx_set_trace) set_trace = nullptr;
   decltype(&::qvx_set_message_box) set_message_box = nullptr;
+  decltype(&::qvx_set_port_device) set_port_device = nullptr;
 
  private:
   struct Close {

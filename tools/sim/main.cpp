@@ -6,32 +6,20 @@
 #include <exception>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
+#include "command_source.h"
 #include "options.h"
 #include "pseudo_terminal.h"
-#include "quorvix_version.h"
 #include "simulator.h"
 #include "stop_signals.h"
-#include "usage.h"
 
 int main(int argc, char** argv) {
   using namespace quorvix::sim;
-  if (argc == 2 && std::string_view(argv[1]) == "--version") {
-    std::puts("quorvix-sim " QUORVIX_VERSION_TEXT);
-    return 0;
-  }
-  const ParsedOptions parsed =
-      ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
-  if (!parsed.options) {
-    std::fprintf(stderr, "quorvix-sim: %s\n", parsed.error.c_str());
-    return 2;
-  }
-  const Options& options = *parsed.options;
-  if (options.help) {
-    std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
-    return 0;
+  Options options;
+  if (const auto end = quorvix::cli::Report(
+          ParseOptions(quorvix::cli::Arguments(argc, argv), options))) {
+    return *end;
   }
   try {
     const StopSignals signals;
@@ -52,8 +40,19 @@ int main(int argc, char** argv) {
       });
     }
     for (const Command& command : options.start) simulator.Execute(command);
-    std::printf("pty %s\n", path.c_str());
-    std::fflush(stdout);
+    quorvix::common::UniqueFd commands;
+    if (!options.commands.empty()) {
+      commands = OpenCommandSource(options.commands);
+      simulator.TakeCommandsFrom(commands.get(), /*end_quits=*/false);
+    } else if (options.background) {
+      simulator.TakeCommandsFrom(-1, false);
+    }
+    if (options.background) {
+      Detach();
+    } else {
+      std::printf("pty %s\n", path.c_str());
+      std::fflush(stdout);
+    }
     return simulator.Run(signals);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "quorvix-sim: %s\n", e.what());

@@ -358,14 +358,20 @@ void Simulator::RunLine(std::string_view line) {
   Answer(parsed.command ? Execute(*parsed.command) : "error " + parsed.error);
 }
 
+void Simulator::TakeCommandsFrom(int fd, bool end_quits) {
+  input_fd_ = fd;
+  input_open_ = fd >= 0;
+  input_end_quits_ = end_quits;
+}
+
 void Simulator::ReadInput() {
   std::array<char, kReadChunk> buffer;
-  const ssize_t n = ::read(STDIN_FILENO, buffer.data(), buffer.size());
+  const ssize_t n = ::read(input_fd_, buffer.data(), buffer.size());
   if (n < 0 && (errno == EINTR || errno == EAGAIN)) return;
   if (n <= 0) {
     input_open_ = false;
     if (!input_buffer_.empty() && !skipping_long_line_) RunLine(input_buffer_);
-    quit_ = true;
+    quit_ = input_end_quits_;
     return;
   }
   for (const char c :
@@ -396,7 +402,7 @@ int Simulator::Run(const StopSignals& signals) {
 
     std::array<pollfd, 2> fds{};
     nfds_t count = 0;
-    if (input_open_) fds[count++] = {STDIN_FILENO, POLLIN, 0};
+    if (input_open_) fds[count++] = {input_fd_, POLLIN, 0};
     const nfds_t master_at = count;
     if (pty_.open()) {
       short events = 0;

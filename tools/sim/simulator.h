@@ -56,6 +56,11 @@ class Simulator {
     on_replug_ = std::move(handler);
   }
 
+  // Commands come from `fd` (standard input unless told; -1: none, until a
+  // stop signal). With `end_quits` false, the end of its input only ends the
+  // commands, not the run.
+  void TakeCommandsFrom(int fd, bool end_quits);
+
   // Runs until quit, end of input or a stop signal. Returns the exit code.
   int Run(const StopSignals& signals);
 
@@ -98,6 +103,8 @@ class Simulator {
   std::string input_buffer_;
   bool skipping_long_line_ = false;
   bool input_open_ = true;
+  int input_fd_ = 0;  // standard input
+  bool input_end_quits_ = true;
   bool quit_ = false;
   std::vector<Event> events_;
   std::function<void(const std::string&)> on_replug_;

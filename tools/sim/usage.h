@@ -1,28 +1,22 @@
 #pragma once
-// The reference for quorvix-sim: options, standard-input commands and the
-// log format. Printed by --help; tests and tools rely on every form below.
+// The reference for quorvix-sim: standard-input commands and the log
+// format. Printed by --help; tests and tools rely on every form below.
 
 #include <string_view>
 
 namespace quorvix::sim {
 
-inline constexpr std::string_view kUsage = R"(usage: quorvix-sim [options]
-
-A simulated DMX-Transmitter on a pseudo-terminal. The first line on standard
-output is "pty <slave path>"; a driver opens that path (or the --link) as its
-serial port. Commands are read from standard input, one per line.
-
-Options:
-  --link PATH             symlink PATH -> the slave (parent folders created, an
-                          existing link replaced), removed again at exit
-  --log FILE              write the event log (below) to FILE
-  --silent                start silent              (= silent on)
-  --handshake-reply TEXT  answer "c?" with TEXT     (= reply-handshake TEXT)
-  --trailer HH            trailing DMX-In byte      (= trailer HH)
-  --split                 split replies             (= split on)
-  --baud N|auto           pace the line             (= baud N|auto)
-  --flood                 start flooding            (= flood on)
-  --help                  this text
+// After the options in --help; ends without a line break, as GLib adds one.
+inline constexpr std::string_view kReference =
+    R"(The first line on standard output is "pty <slave path>"; a driver opens that
+path (or the --link) as its serial port. Commands are read from standard input,
+one per line, unless --commands names another source: a file is read to its
+end (the simulator then runs on until quit or a stop signal), a FIFO for as
+long as the simulator runs (writers may come and go); answers still go to
+standard output. With --background the simulator detaches once the
+pseudo-terminal and the --link are there, prints only its process id and runs
+on without standard input or output (commands only from --commands, answers
+dropped) until quit or SIGTERM.
 
 The line, as the transmitter understands it (bytes from the driver):
   FF lo hi 01 value 00  channel frame: channel ((hi & 7F) << 8 | lo) + 1 gets
@@ -103,7 +97,6 @@ CLOCK_MONOTONIC in microseconds (comparable with other processes' clocks):
   cmd LINE                a command line as received
   vanish                  the pseudo-terminal was closed
   replug pty PATH         a fresh pseudo-terminal
-  exit                    clean end
-)";
+  exit                    clean end)";
 
 }  // namespace quorvix::sim

@@ -10,7 +10,10 @@
 #include "platform/current_error.h"
 #include "platform/error.h"
 #include "platform/posix/glib_log_trace.h"
+#include "platform/posix/port_links.h"
+#include "platform/posix/serial_devices.h"
 #include "platform/posix/stderr_messages.h"
+#include "platform/trace_line.h"
 #include "quorvix.h"
 #include "runtime.h"
 #include "ui_choice.h"
@@ -254,6 +257,41 @@ __attribute__((visibility("default"))) int qvx_LineStatus(
         .dmx_in_channels = state.DMXInChannels,
         .dmx_in_interval_ms = window.timCheckDMXIn.Interval(),
         .transmitter_ready = Boolean(state.TransmitterReady)};
+  });
+}
+
+__attribute__((visibility("default"))) int qvx_set_port_device(
+    qvx_driver* d, const char* device, int32_t* port) {
+  return Run("qvx_set_port_device", d, port, [&](quorvix::clsOutputDriver&) {
+    quorvix::DriverModule& module = runtime->module();
+    if (!module.HasMainWindow()) {
+      throw quorvix::Error(quorvix::kInvalidArgument,
+                           "qvx_set_port_device: there is no port before "
+                           "qvx_Init; call qvx_Init first");
+    }
+    if (device == nullptr || device[0] != '/') {
+      throw quorvix::Error(
+          quorvix::kInvalidArgument,
+          std::string("qvx_set_port_device: the device must be a full path "
+                      "such as /dev/serial/by-id/..., not \"") +
+              (device != nullptr ? device : "(NULL)") + "\"");
+    }
+    // /dev/ttyUSB0 may be another adapter after the next replug; its udev
+    // name stays.
+    std::string chosen = device;
+    if (!chosen.starts_with("/dev/serial/")) {
+      if (std::string stable = quorvix::posix::StableNameOf(chosen);
+          !stable.empty()) {
+        chosen = std::move(stable);
+      }
+    }
+    const int number = module.MainWindow().comMain.CommPort();
+    quorvix::posix::LinkPort(number, chosen);
+    *port = number;
+    quorvix::Trace(quorvix::capi::host_trace, [&] {
+      return "[Quorvix] COM" + std::to_string(number) + " is now " + chosen +
+             " (" + quorvix::posix::PortLinkPath(number) + ")";
+    });
   });
 }
 

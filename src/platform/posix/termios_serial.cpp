@@ -15,20 +15,13 @@
 
 #include "common/unique_fd.h"
 #include "platform/error.h"
-#include "platform/posix/config_home.h"
 #include "platform/posix/line_termios.h"
+#include "platform/posix/port_links.h"
 #include "platform/posix/termios_connection.h"
+#include "platform/trace_line.h"
 
 namespace quorvix::posix {
 namespace {
-
-std::string DevicePath(int port) {
-  const std::string link =
-      QuorvixConfigDir() + "/ports/COM" + std::to_string(port);
-  struct stat info {};
-  if (lstat(link.c_str(), &info) == 0) return link;
-  return "/dev/ttyS" + std::to_string(port - 1);
-}
 
 // Serial devices belong to a group (dialout on Debian) whose members may
 // open them; a user new to Linux rarely knows.
@@ -73,8 +66,29 @@ std::string PermissionHint(const std::string& path) {
 
 }  // namespace
 
-TermiosSerial::TermiosSerial(const PinnedContext& context, TraceSink& trace)
-    : context_(context.get()), trace_(trace) {}
+std::string TermiosSerial::DevicePath(int port) {
+  const auto offer = offers_.find(port);
+  struct stat info {};
+  if (offer == offers_.end() || lstat(PortLinkPath(port).c_str(), &info) == 0) {
+    return PortDevicePath(port);
+  }
+  const std::string device = offer->second;
+  offers_.erase(offer);
+  try {
+    LinkPort(port, device);
+    Trace(trace_, "[Quorvix] COM" + std::to_string(port) + " is now " +
+                      device + " (" + PortLinkPath(port) + ")");
+    return PortLinkPath(port);
+  } catch (const Error& error) {
+    // The user chose this adapter: it is used, if only this once.
+    Trace(trace_, std::string("[Quorvix] ") + error.what());
+    return device;
+  }
+}
+
+TermiosSerial::TermiosSerial(const PinnedContext& context, TraceSink& trace,
+                             DeviceSource devices)
+    : context_(context.get()), trace_(trace), devices_(std::move(devices)) {}
 
 std::unique_ptr<SerialConnection> TermiosSerial::Open(
     int port, const LineSettings& settings, std::function<void()> on_receive) {

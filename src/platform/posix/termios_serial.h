@@ -1,10 +1,16 @@
 #pragma once
 // Serial ports on terminal devices. Port n is the device that
-// <config folder>/ports/COM<n> links to, else /dev/ttyS<n-1>.
+// <config folder>/ports/COM<n> links to, else /dev/ttyS<n-1>; a present
+// adapter that the last ExistingPorts offered under a free number is linked
+// there when that port is opened.
 
 #include <glib.h>
 
+#include <map>
+#include <string>
+
 #include "platform/posix/pinned_context.h"
+#include "platform/posix/serial_devices.h"
 #include "platform/serial.h"
 #include "platform/trace_sink.h"
 
@@ -12,9 +18,13 @@ namespace quorvix::posix {
 
 class TermiosSerial : public SerialBackend {
  public:
+  using DeviceSource = std::function<std::vector<SerialDevice>()>;
+
   // Receive sources go to `context`; `trace` hears of vanished devices.
-  // Both must outlive every connection opened here.
-  TermiosSerial(const PinnedContext& context, TraceSink& trace);
+  // Both must outlive every connection opened here. `devices` lists the
+  // devices present (udev's, unless a test has its own).
+  TermiosSerial(const PinnedContext& context, TraceSink& trace,
+                DeviceSource devices = &PresentSerialDevices);
 
   TermiosSerial(const TermiosSerial&) = delete;
   TermiosSerial& operator=(const TermiosSerial&) = delete;
@@ -28,8 +38,13 @@ class TermiosSerial : public SerialBackend {
   std::vector<int> ExistingPorts() const override;  // port_list.cpp
 
  private:
+  std::string DevicePath(int port);
+
   GMainContext* const context_;
   TraceSink& trace_;
+  const DeviceSource devices_;
+  // Port -> the adapter offered there by the last listing.
+  mutable std::map<int, std::string> offers_;
 };
 
 }  // namespace quorvix::posix
