@@ -69,7 +69,8 @@ Xvfb -displayfd 3 -nolisten tcp -screen 0 640x480x24 \
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { echo "Xvfb does not start" >&2; exit 1; }
-export DISPLAY=:$(head -n1 "$work/display")
+display=$(head -n1 "$work/display")
+export DISPLAY=:$display
 
 if ! timeout 600 wineboot -i >"$work/wineboot.log" 2>&1 ||
    ! timeout 120 wineserver -w; then

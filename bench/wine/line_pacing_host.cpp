@@ -8,8 +8,8 @@
 // line_pacing_bench (line_figures.h).
 //   line_pacing_host BAUD SECONDS PORT SIM_LOG ECHO_PORT
 
-#include <objbase.h>
 #include <oaidl.h>
+#include <objbase.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -90,8 +90,8 @@ void Pump() {
 
 void ReportBoxes(BoxWatcher& boxes) {
   for (const SeenBox& box : boxes.Take()) {
-    std::fprintf(stderr, "message box (%s): %s\n", Utf8(box.icon).c_str(),
-                 Utf8(box.text).c_str());
+    std::fprintf(stderr, "dismissed a message box (%s): %s\n",
+                 Utf8(box.icon).c_str(), Utf8(box.text).c_str());
   }
 }
 
@@ -108,8 +108,8 @@ class Driver {
     if (known == ids_.end()) {
       DISPID id = DISPID_UNKNOWN;
       LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-      if (FAILED(object_->GetIDsOfNames(IID_NULL, names, 1,
-                                        LOCALE_USER_DEFAULT, &id))) {
+      if (FAILED(object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT,
+                                        &id))) {
         error = "no method " + Utf8(name);
         return false;
       }
@@ -124,8 +124,7 @@ class Driver {
     UINT argument_error = 0;
     const HRESULT status = object_->Invoke(
         known->second, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
-        &parameters,
-        &value, &exception, &argument_error);
+        &parameters, &value, &exception, &argument_error);
     result = V_VT(&value) == VT_BOOL && V_BOOL(&value) == VARIANT_TRUE;
     if (FAILED(status)) {
       error = Utf8(name) + " failed: " +
@@ -180,8 +179,9 @@ bool Flood(const Options& options, std::vector<Sent>& sent,
   if (FAILED(CLSIDFromProgID(kProgId, &clsid)) ||
       FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER,
                               IID_IDispatch, object.PutVoid()))) {
-    std::fprintf(stderr, "Quorvix.clsOutputDriver cannot be made: is "
-                         "quorvix.dll registered?\n");
+    std::fprintf(stderr,
+                 "Quorvix.clsOutputDriver cannot be made: is "
+                 "quorvix.dll registered?\n");
     return false;
   }
   Driver driver(std::move(object));
@@ -231,8 +231,8 @@ bool Flood(const Options& options, std::vector<Sent>& sent,
 // the writer follows the line from then on.
 bool RawFlood(const Options& options, std::vector<Sent>& sent) {
   const std::wstring path = L"\\\\.\\COM" + std::to_wstring(options.port);
-  const HANDLE port = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                  0, nullptr, OPEN_EXISTING, 0, nullptr);
+  const HANDLE port = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
   if (port == INVALID_HANDLE_VALUE) {
     std::fprintf(stderr, "COM%d cannot be opened (error %lu)\n", options.port,
                  GetLastError());
@@ -299,8 +299,7 @@ int Run(const Options& options, BoxWatcher& boxes) {
 
   std::vector<Sent> raw;
   if (!RawFlood(options, raw)) return 1;
-  const auto logged =
-      AwaitFrames(options.sim_log, driver.size() + raw.size());
+  const auto logged = AwaitFrames(options.sim_log, driver.size() + raw.size());
   const quorvix::bench::Placement after = clock.Place();
 
   ToSimulatorClock(driver, before, after);
@@ -313,8 +312,7 @@ int Run(const Options& options, BoxWatcher& boxes) {
   std::printf(
       "  Wine's clock on the simulator's: within %.2f ms (half the quickest "
       "round trip), drifted %.2f ms over the run\n",
-      static_cast<double>(std::max(before.round_trip_us,
-                                   after.round_trip_us)) /
+      static_cast<double>(std::max(before.round_trip_us, after.round_trip_us)) /
           2000.0,
       static_cast<double>(after.offset_us - before.offset_us) / 1000.0);
   return 0;

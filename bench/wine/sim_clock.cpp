@@ -44,8 +44,8 @@ SimClock::SimClock(unsigned short echo_port) {
   echo.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   u_long non_blocking = 1;
   if (socket_ == INVALID_SOCKET ||
-      connect(socket_, reinterpret_cast<const sockaddr*>(&echo),
-              sizeof echo) != 0 ||
+      connect(socket_, reinterpret_cast<const sockaddr*>(&echo), sizeof echo) !=
+          0 ||
       ioctlsocket(socket_, FIONBIO, &non_blocking) != 0) {
     const auto error = SocketError("no socket to the clock echo");
     if (socket_ != INVALID_SOCKET) closesocket(socket_);
@@ -111,9 +111,8 @@ long long ToSimulator(long long local_us, const Placement& before,
                       const Placement& after) {
   const long long span = after.local_us - before.local_us;
   if (span <= 0) return local_us + before.offset_us;
-  const double share =
-      static_cast<double>(local_us - before.local_us) /
-      static_cast<double>(span);
+  const double share = static_cast<double>(local_us - before.local_us) /
+                       static_cast<double>(span);
   return local_us + before.offset_us +
          static_cast<long long>(
              share * static_cast<double>(after.offset_us - before.offset_us));
