@@ -88,8 +88,8 @@ void PrintFigures(long baud, long long seconds, std::size_t calls,
               ours.p50_ms, theirs.p50_ms);
   std::printf("  %-34s %10.1f %10.1f\n", "delay return -> line p99 (ms)",
               ours.p99_ms, theirs.p99_ms);
-  std::printf("  %-34s %10.1f\n", "longest SetChannel (ms)",
-              ours.longest_call_ms);
+  std::printf("  %-34s %10.1f %10.1f\n", "longest SetChannel / write (ms)",
+              ours.longest_call_ms, theirs.longest_call_ms);
   std::printf("  %-34s %10ld %10ld\n", "frames not matched in order",
               ours.unmatched, theirs.unmatched);
   const double use =

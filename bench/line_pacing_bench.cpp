@@ -3,9 +3,9 @@
 // baud, then a raw blocking writer on the same line for as long. Figures:
 // line use against the raw writer (target >= 0.99), delay from SetChannel's
 // return to the frame leaving the line, p50 and p99 (target p99 <= 25 ms),
-// the longest SetChannel; the raw writer's own delay beside them (what
-// writing until the system refuses gives). The simulator logs each frame as
-// the paced line takes it, on the same clock as this process.
+// the longest SetChannel; the raw writer's own delay and longest write
+// beside them (what writing until the system refuses gives). The simulator logs
+// each frame as the paced line takes it, on the same clock as this process.
 //   line_pacing_bench [SECONDS] [LIBRARY]
 
 #include <fcntl.h>
@@ -81,7 +81,8 @@ class Bench {
     AwaitFrames(sim, before_raw);
 
     std::vector<Sent> raw;
-    if (!RawFlood(sim.pty_path(), raw)) return false;
+    Clock::duration longest_write{};
+    if (!RawFlood(sim.pty_path(), raw, longest_write)) return false;
     AwaitFrames(sim, before_raw + static_cast<long>(raw.size()));
 
     std::ifstream log_file(log);
@@ -89,8 +90,10 @@ class Bench {
     Figures ours = quorvix::bench::Measure(logged, 0, driver);
     ours.longest_call_ms =
         std::chrono::duration<double, std::milli>(longest).count();
-    const Figures theirs = quorvix::bench::Measure(
+    Figures theirs = quorvix::bench::Measure(
         logged, static_cast<std::size_t>(before_raw), raw);
+    theirs.longest_call_ms =
+        std::chrono::duration<double, std::milli>(longest_write).count();
     quorvix::bench::PrintFigures(baud, span_.count(), driver.size(), ours,
                                  raw.size(), theirs);
     return true;
@@ -129,7 +132,8 @@ class Bench {
 
   // write() of each frame until it is all taken, blocking: the system's
   // queue fills and the writer follows the line from then on.
-  bool RawFlood(const std::string& pty, std::vector<Sent>& sent) {
+  bool RawFlood(const std::string& pty, std::vector<Sent>& sent,
+                Clock::duration& longest) {
     const int fd = open(pty.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
       std::perror(pty.c_str());
@@ -140,12 +144,15 @@ class Bench {
       const int channel = quorvix::bench::ChannelFor(i);
       const int value = quorvix::bench::ValueFor(i);
       const auto frame = quorvix::bench::FrameBytes(channel, value);
+      const auto call = Clock::now();
       if (write(fd, frame.data(), frame.size()) !=
           static_cast<ssize_t>(frame.size())) {
         std::perror("raw write");
         break;
       }
-      sent.push_back({channel, value, Microseconds(Clock::now())});
+      const auto returned = Clock::now();
+      longest = std::max(longest, returned - call);
+      sent.push_back({channel, value, Microseconds(returned)});
     }
     close(fd);
     return true;
