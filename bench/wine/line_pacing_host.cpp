@@ -26,6 +26,7 @@
 #include "platform/error.h"
 #include "platform/win32/com_ref.h"
 #include "platform/win32/serial_port.h"
+#include "platform/win32/unique_handle.h"
 #include "sim_clock.h"
 
 namespace {
@@ -202,8 +203,10 @@ bool Flood(const Options& options, std::vector<Sent>& sent,
   VariantClear(&title);
   VariantClear(&file);
   if (!initialised || !driver.Call(L"Enable", {}, result, error) || !result) {
-    std::fprintf(stderr, "the driver does not enable: %s\n",
-                 error.empty() ? "Enable returned False" : error.c_str());
+    std::fprintf(stderr, "the driver does not enable on COM%d: %s\n",
+                 options.port,
+                 error.empty() ? "Enable returned False (no simulator there?)"
+                               : error.c_str());
     return false;
   }
   const long long end = LocalMicroseconds() + options.seconds * 1'000'000;
@@ -234,9 +237,10 @@ bool Flood(const Options& options, std::vector<Sent>& sent,
 bool RawFlood(const Options& options, std::vector<Sent>& sent,
               long long& longest_us) {
   const std::wstring path = L"\\\\.\\COM" + std::to_wstring(options.port);
-  const HANDLE port = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                  nullptr, OPEN_EXISTING, 0, nullptr);
-  if (port == INVALID_HANDLE_VALUE) {
+  const quorvix::win32::UniqueHandle port(
+      CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                  OPEN_EXISTING, 0, nullptr));
+  if (!port.valid()) {
     std::fprintf(stderr, "COM%d cannot be opened (error %lu)\n", options.port,
                  GetLastError());
     return false;
@@ -244,10 +248,9 @@ bool RawFlood(const Options& options, std::vector<Sent>& sent,
   try {
     quorvix::LineSettings settings;
     settings.baud = static_cast<std::uint32_t>(options.baud);
-    quorvix::win32::ConfigurePort(port, options.port, settings);
+    quorvix::win32::ConfigurePort(port.get(), options.port, settings);
   } catch (const quorvix::Error& error) {
     std::fprintf(stderr, "%s\n", error.what());
-    CloseHandle(port);
     return false;
   }
   const long long end = LocalMicroseconds() + options.seconds * 1'000'000;
@@ -259,12 +262,12 @@ bool RawFlood(const Options& options, std::vector<Sent>& sent,
     DWORD done = 0;
     while (done < frame.size()) {
       DWORD written = 0;
-      if (!WriteFile(port, frame.data() + done,
+      if (!WriteFile(port.get(), frame.data() + done,
                      static_cast<DWORD>(frame.size() - done), &written,
-                     nullptr)) {
+                     nullptr) ||
+          written == 0) {
         std::fprintf(stderr, "raw WriteFile failed (error %lu)\n",
                      GetLastError());
-        CloseHandle(port);
         return true;
       }
       done += written;
@@ -273,7 +276,6 @@ bool RawFlood(const Options& options, std::vector<Sent>& sent,
     longest_us = std::max(longest_us, returned - call);
     sent.push_back({channel, value, returned});
   }
-  CloseHandle(port);
   return true;
 }
 

@@ -94,7 +94,10 @@ Placement SimClock::Place(int round_trips) {
   bool placed = false;
   for (int i = 0; i < round_trips; ++i) {
     Placement placement;
-    if (!RoundTrip(placement)) continue;
+    if (!RoundTrip(placement)) {
+      if (!placed && i >= 4) break;  // no echo there
+      continue;
+    }
     if (!placed || placement.round_trip_us < best.round_trip_us) {
       best = placement;
       placed = true;
