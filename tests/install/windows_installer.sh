@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The Windows installer under Wine, in a fresh 64-bit prefix: a silent
-# install in each scope, the registry entries pointing into the install
-# folder, a script client that creates Quorvix.clsOutputDriver through the
+# The Windows installer under Wine, in a fresh WoW64 prefix: a silent
+# install in each scope, the registry entries of both DLLs pointing into the
+# install folder, each in its own registry view, a script client that creates Quorvix.clsOutputDriver through the
 # installed 64-bit DLL and drives quorvix-sim, the installer refusing (exit
 # code 3, nothing changed) while a host has the DLL loaded and running over
 # the installed copy once it has let go, an upgrade from an older installer
@@ -12,13 +12,13 @@
 #   tests/install/windows_installer.sh <quorvix-setup-VERSION.exe> <dist dir> <quorvix-sim>
 #
 # <dist dir> is what `dist` collected (x64/, x86/); an older installer is
-# built from it for the upgrade. Needs wine wine64 xvfb nsis. Ends with
-# "N passed, M failed".
+# built from it for the upgrade. Needs wine wine64 xvfb nsis and
+# tools/wine32.sh setup. Ends with "N passed, M failed".
 #
-# The 32-bit DLL is registered by the 32-bit regsvr32, so its entries in the
-# 32-bit view can only be checked where Wine runs 32-bit programs; elsewhere
-# the installer installs only the 64-bit DLL, as on a Windows without WOW64,
-# and this says SKIP.
+# The installer registers the 32-bit DLL with the 32-bit regsvr32 of
+# SysWOW64, so every Wine process runs through tools/wine32.sh (the 32-bit
+# half under QEMU), and the 32-bit view is read by the 32-bit reg of SysWOW64:
+# Wine 8's 64-bit reg /reg:32 misses what a 32-bit program wrote.
 set -u
 
 if [ $# -ne 3 ]; then
@@ -29,6 +29,8 @@ setup=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 dist=$(cd "$2" && pwd) || exit 2
 sim=$(cd "$(dirname "$3")" && pwd)/$(basename "$3")
 here=$(cd "$(dirname "$0")" && pwd)
+wine=("$(cd "$here/../../tools" && pwd)/wine32.sh" run)
+reg32='C:\windows\syswow64\reg.exe'
 version=$(basename "$setup" .exe)
 version=${version#quorvix-setup-}
 for file in "$setup" "$dist/x64/quorvix.dll" "$dist/x86/quorvix.dll" "$sim"; do
@@ -38,14 +40,12 @@ done
 work=$(mktemp -d /tmp/quorvix-setup.XXXXXX)
 passed=0
 failed=0
-skipped=0
 xvfb_pid=
 sim_pid=
 pass() { passed=$((passed + 1)); echo "PASS $1"; }
 fail() { failed=$((failed + 1)); echo "FAIL $1"; }
-skip() { skipped=$((skipped + 1)); echo "SKIP $1"; }
 finish() {
-  echo "$passed passed, $failed failed, $skipped skipped"
+  echo "$passed passed, $failed failed"
   [ "$failed" -eq 0 ]
   exit
 }
@@ -60,7 +60,8 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# A crashing 32-bit regsvr32 ends at once rather than wait in winedbg's window.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 export WINEARCH=win64
 export WINEPREFIX=$work/prefix
 
@@ -71,25 +72,38 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { fail "Xvfb starts"; finish; }
 DISPLAY=:$(head -n1 "$work/display")
 export DISPLAY
-if ! { timeout 600 wineboot -i >"$work/wineboot.log" 2>&1 &&
+# wine32.sh makes the prefix on first use; a 32-bit program shows it runs.
+if ! { timeout 600 "${wine[@]}" 'C:\windows\syswow64\cmd.exe' /c exit 0 \
+         >"$work/wineboot.log" 2>&1 &&
        timeout 120 wineserver -w; }; then
-  fail "fresh 64-bit Wine prefix"; cat "$work/wineboot.log"; finish
+  fail "fresh WoW64 Wine prefix running a 32-bit program (tools/wine32.sh)"
+  cat "$work/wineboot.log"; finish
 fi
-runs_32bit=false
-[ -f "$WINEPREFIX/drive_c/windows/syswow64/regsvr32.exe" ] && runs_32bit=true
+# Every Windows profile's classes have it; without it Wine 8 gives a 32-bit
+# program the 64-bit HKCU\Software\Classes\CLSID, and the per-user 32-bit
+# registration would overwrite the 64-bit one.
+timeout 60 "${wine[@]}" reg add 'HKCU\Software\Classes\Wow6432Node' /f >/dev/null 2>&1
 
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
-unixpath() { winepath -u "$1" 2>/dev/null; }
+unixpath() { "${wine[@]}" winepath -u "$1" 2>/dev/null; }
 
 # Runs a Windows program and waits until every process of the prefix has
 # ended (an uninstaller hands over to a copy of itself).
 run() {  # timeout program args...
   local limit=$1
   shift
-  timeout "$limit" wine "$@" >"$work/run.out" 2>&1
+  timeout "$limit" "${wine[@]}" "$@" >"$work/run.out" 2>&1
   local status=$?
   timeout 120 wineserver -w
   return $status
+}
+
+# The reg of a registry view: 64 (System32's) or 32 (SysWOW64's).
+reg() {  # 32|64 args...
+  local program=reg
+  [ "$1" = 32 ] && program=$reg32
+  shift
+  timeout 60 "${wine[@]}" "$program" "$@"
 }
 
 # The value (or the default value, for an empty name) of a key, in the
@@ -97,11 +111,11 @@ run() {  # timeout program args...
 reg_value() {  # key name [32|64]
   local which=(/v "$2")
   [ -z "$2" ] && which=(/ve)
-  timeout 60 wine reg query "$1" "${which[@]}" "/reg:${3:-64}" 2>/dev/null | tr -d '\r' |
+  reg "${3:-64}" query "$1" "${which[@]}" 2>/dev/null | tr -d '\r' |
     sed -n 's/^ *\([^ ].*[^ ]\|(Default)\) \{2,\}REG_[A-Z_]* \{2,\}//p' | head -n1
 }
 reg_exists() {  # key [32|64]
-  timeout 60 wine reg query "$1" "/reg:${2:-64}" >/dev/null 2>&1
+  reg "${2:-64}" query "$1" >/dev/null 2>&1
 }
 
 clsid='{38398B92-E04C-4725-AC17-5BA1348878A6}'
@@ -126,7 +140,7 @@ check_installed() {  # label hive classes folder version
     pass "$label: entry under installed programs ($hive), version $want"
   else
     fail "$label: entry lacks or has wrong ${problems[*]}"
-    timeout 60 wine reg query "$key" 2>/dev/null | tr -d '\r'
+    reg 64 query "$key" 2>/dev/null | tr -d '\r'
   fi
   local server
   server=$(reg_value "$classes\\CLSID\\$clsid\\InprocServer32" "" 64)
@@ -136,21 +150,22 @@ check_installed() {  # label hive classes folder version
   else
     fail "$label: the 64-bit class points to '$server'"
   fi
-  if $runs_32bit; then
-    server=$(reg_value "$classes\\CLSID\\$clsid\\InprocServer32" "" 32)
-    if [ "$server" = "$folder\\x86\\quorvix.dll" ]; then
-      pass "$label: in the 32-bit view the class points to the 32-bit DLL ($server)"
-    else
-      fail "$label: in the 32-bit view the class points to '$server'"
-    fi
+  # As a 32-bit host reads them, and where they are kept.
+  server=$(reg_value "$classes\\CLSID\\$clsid\\InprocServer32" "" 32)
+  local progid stored
+  progid=$(reg_value "$classes\\Quorvix.clsOutputDriver\\CLSID" "" 32)
+  stored=$(reg_value "$classes\\Wow6432Node\\CLSID\\$clsid\\InprocServer32" "" 64)
+  if [ "$server" = "$folder\\x86\\quorvix.dll" ] && [ "$progid" = "$clsid" ] &&
+     [ "$stored" = "$server" ]; then
+    pass "$label: in the 32-bit view the class points to the 32-bit DLL ($server, under Wow6432Node) and the ProgID names it"
   else
-    skip "$label: the 32-bit DLL's registration (this Wine runs no 32-bit programs)"
+    fail "$label: in the 32-bit view the class points to '$server' (under Wow6432Node: '$stored'), the ProgID names '$progid'"
   fi
   local unix
   unix=$(unixpath "$folder")
   if cmp -s "$unix/x64/quorvix.dll" "$dist/x64/quorvix.dll" &&
      [ -f "$unix/uninstall.exe" ] &&
-     { ! $runs_32bit || cmp -s "$unix/x86/quorvix.dll" "$dist/x86/quorvix.dll"; }; then
+     cmp -s "$unix/x86/quorvix.dll" "$dist/x86/quorvix.dll"; then
     pass "$label: the DLLs and the uninstaller are in $folder"
   else
     fail "$label: files in $folder: $(cd "$unix" 2>/dev/null && find . -type f | tr '\n' ' ')"
@@ -158,7 +173,7 @@ check_installed() {  # label hive classes folder version
 }
 
 entries_named() {  # hive: how many entries carry the product's name
-  timeout 60 wine reg query "$1\\$uninstall_root" /s 2>/dev/null |
+  reg 64 query "$1\\$uninstall_root" /s 2>/dev/null |
     tr -d '\r' | grep -c '^ *DisplayName *REG_SZ *Quorvix Transmitter$'
 }
 
@@ -175,8 +190,8 @@ fi
 # --- A script client through the installed 64-bit DLL --------------------------------
 
 settings_key='HKCU\Software\VB and VBA Program Settings\Installer Test\Plugins\quorvix.dll'
-timeout 60 wine reg add "$settings_key" /v ComPort /t REG_SZ /d 5 /f >/dev/null 2>&1
-timeout 60 wine reg add "$settings_key" /v ComSettings /t REG_SZ /d 38400,n,8,1 /f >/dev/null 2>&1
+reg 64 add "$settings_key" /v ComPort /t REG_SZ /d 5 /f >/dev/null 2>&1
+reg 64 add "$settings_key" /v ComSettings /t REG_SZ /d 38400,n,8,1 /f >/dev/null 2>&1
 rm -f "$WINEPREFIX/dosdevices/com5"
 # The simulator runs until its standard input ends: a pipe held open here.
 mkfifo "$work/sim-input"
@@ -201,11 +216,11 @@ fi
 # --- Files in use: the installer refuses and changes nothing ---------------------------
 
 cp "$here/hold.vbs" "$work/hold.vbs"
-timeout 300 wine cscript //nologo "$(winpath "$work/hold.vbs")" \
+timeout 300 "${wine[@]}" cscript //nologo "$(winpath "$work/hold.vbs")" \
   "$(winpath "$work/release")" >"$work/hold.out" 2>&1 &
 holder_pid=$!
 for _ in $(seq 200); do grep -q loaded "$work/hold.out" 2>/dev/null && break; sleep 0.1; done
-timeout 300 wine "$setup" /S /AllUsers >"$work/run.out" 2>&1
+timeout 300 "${wine[@]}" "$setup" /S /AllUsers >"$work/run.out" 2>&1
 status=$?
 if grep -q loaded "$work/hold.out" && [ $status -eq 3 ]; then
   pass "with the DLL loaded by a host, the installer exits 3 (files in use)"
@@ -268,7 +283,8 @@ uninstall() {  # label hive classes folder
   local left=()
   reg_exists "$classes\\CLSID\\$clsid" 64 && left+=("class (64-bit view)")
   reg_exists "$classes\\CLSID\\$clsid" 32 && left+=("class (32-bit view)")
-  reg_exists "$classes\\Quorvix.clsOutputDriver" && left+=(ProgID)
+  reg_exists "$classes\\Quorvix.clsOutputDriver" 64 && left+=("ProgID (64-bit view)")
+  reg_exists "$classes\\Quorvix.clsOutputDriver" 32 && left+=("ProgID (32-bit view)")
   reg_exists "$hive\\$entry" && left+=(entry)
   [ -e "$(unixpath "$folder")" ] && left+=("$folder")
   if [ ${#left[@]} -eq 0 ]; then
