@@ -10,6 +10,7 @@
 
 #include "platform/error.h"
 #include "platform/win32/dialog_controls.h"
+#include "platform/win32/dialog_font.h"
 #include "platform/win32/dialog_geometry.h"
 #include "platform/win32/modal_dialog.h"
 #include "platform/win32/thread_windows_disabled.h"
@@ -24,8 +25,9 @@ constexpr int kFirstId = 1000;
 
 // An empty dialog: the controls come from the layout table, placed in
 // pixels at the window's DPI. The dialog manager makes the font from it,
-// scaled to the display; "MS Shell Dlg" is the system's dialog face with the
-// metrics of the 8-point face the twips table was drawn with.
+// scaled to the display; "MS Shell Dlg" is the system's dialog face, on
+// Windows with the metrics of the 8-point face the twips table was drawn
+// with (elsewhere the controls may get another, dialog_font.h).
 struct alignas(4) DialogTemplate {
   DLGTEMPLATE header;
   WORD menu;
@@ -61,6 +63,20 @@ std::optional<ScrollAction> ScrollActionOf(WORD code) {
 bool Focusable(ControlKind kind) {
   return kind != ControlKind::kFrame && kind != ControlKind::kLabel &&
          kind != ControlKind::kLine;
+}
+
+// What a control must show whole (nothing for the others).
+std::wstring TextToShow(const ControlLayout& item) {
+  switch (item.kind) {
+    case ControlKind::kFrame:
+    case ControlKind::kLabel:
+    case ControlKind::kCheckBox:
+    case ControlKind::kButton: return DrawnCaption(Widen(item.caption));
+    case ControlKind::kTextField:
+      return Widen(item.widest.empty() ? item.caption : item.widest);
+    case ControlKind::kDropDownList: return Widen(item.widest);
+    default: return {};
+  }
 }
 
 std::string TextOf(HWND window) {
@@ -152,6 +168,19 @@ void DialogWindow::Build(HINSTANCE instance, const DialogLayout& layout) {
     Hook(id);
     if (item.default_button) {
       SendMessageW(dialog_.get(), DM_SETDEFID, kFirstId + id, 0);
+    }
+  }
+  std::vector<TextToFit> texts;
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    texts.push_back({controls_[i].window, controls_[i].kind,
+                     TextToShow(layout.controls[i])});
+  }
+  font_ = FitDialogFont(dialog_.get(), texts);
+  // The closed lists keep their height whatever font they got.
+  for (const Control& control : controls_) {
+    if (control.kind == ControlKind::kDropDownList) {
+      const RECT pixels = PixelRect(control.bounds, dpi_);
+      FitClosedList(control.window, pixels.bottom - pixels.top);
     }
   }
 }

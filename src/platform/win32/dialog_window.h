@@ -15,6 +15,7 @@
 
 #include "platform/dialog_view.h"
 #include "platform/win32/control_subclass.h"
+#include "platform/win32/gdi.h"
 #include "platform/win32/unique_window.h"
 
 namespace quorvix::win32 {
@@ -65,8 +66,9 @@ class DialogWindow final : public DialogView {
 
   DialogEvents& events_;
   std::vector<Control> controls_;
-  // Before the window: the hooks must outlive the controls' destruction.
+  // Before the window: the hooks and the font must outlive the controls.
   std::vector<std::unique_ptr<ControlSubclass>> hooks_;
+  UniqueFont font_;
   UniqueWindow dialog_;
   int dpi_ = USER_DEFAULT_SCREEN_DPI;
   SIZE inner_{};  // twips
