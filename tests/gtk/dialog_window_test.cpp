@@ -1,7 +1,7 @@
 // The dialog as a GTK window in a host that runs GTK: what kind of window it
 // is, its controls, captions and groups, the table's arrangement without a
-// cut caption, the tab order, the default button, Escape, the closing by
-// the window manager, and a screenshot after the first draw.
+// cut caption or number, the tab order, the default button, Escape, the closing
+// by the window manager, and a screenshot after the first draw.
 
 #include <gtest/gtest.h>
 
@@ -228,6 +228,29 @@ class GtkDialogWindow : public GtkHostFixture {
     EXPECT_EQ(cut, "") << "widgets allocated less than their preferred width";
   }
 
+  // The widest numbers, typed in, show whole: the text fits the field's
+  // text area and is not scrolled.
+  void CheckNumbersShowWhole(GtkWindow* dialog) {
+    for (const auto& [name, number] :
+         {std::pair{"txtDMXInChannels", "255"}, {"txtDMXInInterval", "1000"}}) {
+      GtkWidget* const field = FindWidget(GTK_WIDGET(dialog), name);
+      gtk_widget_grab_focus(field);
+      TypeText(dialog, number);
+      ASSERT_EQ(EntryText(field), number);
+      GdkRectangle area{};
+      gtk_entry_get_text_area(GTK_ENTRY(field), &area);
+      PangoRectangle text{};
+      pango_layout_get_pixel_extents(gtk_entry_get_layout(GTK_ENTRY(field)),
+                                     nullptr, &text);
+      gint x = 0;
+      gtk_entry_get_layout_offsets(GTK_ENTRY(field), &x, nullptr);
+      EXPECT_TRUE(text.width <= area.width && x + text.x >= area.x)
+          << name << ": " << number << " is " << text.width << " wide from "
+          << x + text.x << " in a text area from " << area.x << ", "
+          << area.width << " wide";
+    }
+  }
+
   void CheckFilled(GtkWindow* dialog) {
     GtkWidget* const root = GTK_WIDGET(dialog);
     const std::vector<std::string> ports = Entries(FindWidget(root, "cmbCOM"));
@@ -318,6 +341,7 @@ TEST_F(GtkDialogWindow,
     CheckFilled(dialog);
     CheckKeys(dialog);
     CheckEscape(dialog);
+    CheckNumbersShowWhole(dialog);
   });
   EXPECT_TRUE(scenario_ran_) << "no dialog appeared";
   EXPECT_EQ(rc, 0) << plugin_->last_error();
