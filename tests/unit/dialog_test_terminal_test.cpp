@@ -128,6 +128,8 @@ TEST(ReceiveFieldText, ShowsLineBreaksAndControlCodesVisibly) {
   EXPECT_EQ(ReceiveFieldText("A\r\nB\rC\nD\n\r"s), "A\r\nB\r\nC\r\nD\r\n\r\n");
   EXPECT_EQ(ReceiveFieldText("\x00\x1F\x7F\t\x80\xE4\xFF"s),
             "[00][1F][7F][09]€äÿ");
+  EXPECT_EQ(ReceiveFieldText("\x81\x8D\x8F\x90\x9D\x9E"),
+            "[81][8D][8F][90][9D]ž");
   const std::string cut = std::string(3999, 'x') + "\r\nyz";
   EXPECT_EQ(ReceiveFieldText(cut), std::string(3999, 'x') + "\r\n");
   EXPECT_EQ(ReceiveFieldText(std::string(5000, 'y')), std::string(4000, 'y'));
