@@ -1,8 +1,11 @@
 // The dialog under real keys through the X server (Wine's virtual desktop):
 // Tab order, letters refused in a number field, Enter and Alt+S on txtSend,
-// Alt+T, Escape; and a screenshot of the painted dialog.
+// Alt+T, Escape, the shown entry picked again; and a screenshot of the
+// painted dialog.
 
 #include <string>
+
+#include "expected_texts.h"
 
 #include "dialog_driver.h"
 #include "dialog_expectations.h"
@@ -14,6 +17,13 @@
 namespace {
 
 bool Key(const std::string& keys) { return XRequest("key --delay 40 " + keys); }
+
+// A click at a point of the screen (the virtual desktop's).
+bool ClickAt(const RECT& rect) {
+  return XRequest("focus-desktop " +
+                  std::to_string((rect.left + rect.right) / 2) + " " +
+                  std::to_string((rect.top + rect.bottom) / 2));
+}
 
 // Tab from cmbCOM visits the tab stops in tab order and comes back; Shift+Tab
 // goes one back.
@@ -103,6 +113,43 @@ void CheckTestKey(DialogProbe& probe, BoxOwners& owners) {
       "Escape in txtRecv and txtSend leaves the dialog open");
 }
 
+// After M1 the user tries the refused port again by picking the entry the
+// list shows, by keyboard and by mouse: each pick is a choice, with its M1.
+void CheckSameEntryAgain(DialogProbe& probe, BoxOwners& owners) {
+  HostContext& host = probe.host;
+  constexpr int kCom7 = 6;
+  std::string seen;
+  const HWND list = probe.Control(kCmbCom);
+  const auto dropped = [&] {
+    return probe.Send(list, CB_GETDROPPEDSTATE) != 0;
+  };
+  probe.Focus(kCmbCom);
+  probe.Choose(kCmbCom, kCom7);
+  host.checks.Expect(BoxesOverDialog(probe, owners, 1, kM1, L"error", seen),
+                     "choosing the refused COM7 shows M1", seen);
+  Key("alt+Down");
+  host.checks.Expect(probe.WaitFor(dropped), "Alt+Down opens the list");
+  Key("Return");
+  host.checks.Expect(BoxesOverDialog(probe, owners, 1, kM1, L"error", seen),
+                     "picking the shown COM7 again by keyboard tries it again",
+                     seen);
+  RECT box{};
+  GetWindowRect(list, &box);
+  ClickAt(box);
+  host.checks.Expect(probe.WaitFor(dropped), "a click opens the list");
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  GetComboBoxInfo(list, &info);
+  RECT item{};
+  probe.Send(info.hwndList, LB_GETITEMRECT, kCom7,
+             reinterpret_cast<LPARAM>(&item));
+  MapWindowPoints(info.hwndList, nullptr, reinterpret_cast<POINT*>(&item), 2);
+  ClickAt(item);
+  host.checks.Expect(BoxesOverDialog(probe, owners, 1, kM1, L"error", seen),
+                     "picking it again by mouse tries it again", seen);
+  host.checks.Expect(probe.ListChoice(kCmbCom) == L"COM7", "COM7 stays shown");
+}
+
 }  // namespace
 
 void ScenarioDialogKeys(HostContext& host) {
@@ -129,6 +176,7 @@ void ScenarioDialogKeys(HostContext& host) {
     CheckNumberKeys(probe);
     CheckSendKeys(probe);
     CheckTestKey(probe, owners);
+    CheckSameEntryAgain(probe, owners);
     probe.Close();
   });
   host.checks.Equal(result, 0, "Configure returns False");

@@ -22,6 +22,9 @@ namespace {
 // Control ids start above IDOK and IDCANCEL, which the dialog manager sends
 // for Enter and Escape on its own.
 constexpr int kFirstId = 1000;
+// Posted to the dialog when a pick from an open drop-down has ended; wparam
+// is the list.
+constexpr UINT kPickEnded = WM_APP + 1;
 
 // An empty dialog: the controls come from the layout table, placed in
 // pixels at the window's DPI. The dialog manager makes the font from it,
@@ -278,6 +281,7 @@ INT_PTR DialogWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       // What Escape in a multi-line edit, or another program, sends: the
       // window closes only by its close box.
       return TRUE;
+    case kPickEnded: OnPickEnded(static_cast<ControlId>(wparam)); return TRUE;
     default: return FALSE;
   }
 }
@@ -299,11 +303,7 @@ void DialogWindow::OnCommand(WPARAM wparam, LPARAM) {
       }
       break;
     case ControlKind::kDropDownList:
-      if (code == CBN_SELCHANGE && writing_ == 0) {
-        const auto index =
-            static_cast<int>(SendMessageW(window, CB_GETCURSEL, 0, 0));
-        if (index >= 0) Report([&] { events_.OnListChoice(id, index); });
-      }
+      if (writing_ == 0) OnListNotification(id, code);
       break;
     case ControlKind::kTextField:
       if (code == EN_CHANGE && writing_ == 0) {
@@ -313,6 +313,60 @@ void DialogWindow::OnCommand(WPARAM wparam, LPARAM) {
       break;
     default: break;
   }
+}
+
+// A choice is every pick the user ends with: an arrow key on the closed
+// list, or an entry taken from the open drop-down, the one shown included.
+// Moving through the open drop-down chooses nothing yet. Systems differ in
+// what they report for a pick from the drop-down (a selection change after
+// it closes, or none for the entry already shown), so its end is handled
+// once the notifications of that pick are all in.
+void DialogWindow::OnListNotification(ControlId id, WORD code) {
+  Control& list = controls_[static_cast<std::size_t>(id)];
+  switch (code) {
+    case CBN_DROPDOWN: list.dropped = true; break;
+    case CBN_SELCHANGE:
+      if (SendMessageW(list.window, CB_GETDROPPEDSTATE, 0, 0)) break;
+      if (std::exchange(list.pick_end, PickEnd::kNone) == PickEnd::kCancelled) {
+        list.pick_end = PickEnd::kCancelled;  // its end puts the entry back
+        break;
+      }
+      ReportChoice(id);
+      break;
+    case CBN_SELENDOK:
+    case CBN_SELENDCANCEL:
+      if (!std::exchange(list.dropped, false)) break;
+      list.pick_end =
+          code == CBN_SELENDOK ? PickEnd::kChosen : PickEnd::kCancelled;
+      PostMessageW(dialog_.get(), kPickEnded, static_cast<WPARAM>(id), 0);
+      break;
+    default: break;
+  }
+}
+
+void DialogWindow::OnPickEnded(ControlId id) {
+  const HWND window = WindowOf(id);
+  if (!window) return;
+  Control& list = controls_[static_cast<std::size_t>(id)];
+  switch (std::exchange(list.pick_end, PickEnd::kNone)) {
+    case PickEnd::kChosen: ReportChoice(id); break;
+    case PickEnd::kCancelled:
+      if (SendMessageW(window, CB_GETCURSEL, 0, 0) != list.entry) {
+        const Writing writing(*this);
+        SendMessageW(window, CB_SETCURSEL, static_cast<WPARAM>(list.entry), 0);
+      }
+      break;
+    case PickEnd::kNone: break;
+  }
+}
+
+void DialogWindow::ReportChoice(ControlId id) {
+  Control& list = controls_[static_cast<std::size_t>(id)];
+  const auto index =
+      static_cast<int>(SendMessageW(list.window, CB_GETCURSEL, 0, 0));
+  if (index < 0) return;
+  list.entry = index;
+  Report([&] { events_.OnListChoice(id, index); });
 }
 
 void DialogWindow::OnScroll(WPARAM wparam, LPARAM lparam) {
@@ -358,6 +412,7 @@ void DialogWindow::SetListSelection(ControlId list, int index) {
   if (!window) return;
   const Writing writing(*this);
   SendMessageW(window, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  controls_[static_cast<std::size_t>(list)].entry = index;
 }
 
 void DialogWindow::SetScrollPosition(ControlId bar, int position) {

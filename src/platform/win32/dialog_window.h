@@ -41,10 +41,16 @@ class DialogWindow final : public DialogView {
   void BringToFront() override;
 
  private:
+  // How a pick from a list's open drop-down ended, until its end is handled.
+  enum class PickEnd { kNone, kChosen, kCancelled };
   struct Control {
     ControlKind kind;
     TwipRect bounds;
     HWND window = nullptr;
+    // Lists: the entry the model knows as shown, and the open drop-down.
+    int entry = -1;
+    bool dropped = false;
+    PickEnd pick_end = PickEnd::kNone;
   };
   // Counts the model's writes in progress: their native echoes are not the
   // user's doing.
@@ -54,6 +60,9 @@ class DialogWindow final : public DialogView {
                                           WPARAM wparam, LPARAM lparam);
   INT_PTR Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void OnCommand(WPARAM wparam, LPARAM lparam);
+  void OnListNotification(ControlId id, WORD code);
+  void OnPickEnded(ControlId id);
+  void ReportChoice(ControlId id);
   void OnScroll(WPARAM wparam, LPARAM lparam);
   void Build(HINSTANCE instance, const DialogLayout& layout);
   void Place();
