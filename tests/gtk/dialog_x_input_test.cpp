@@ -1,11 +1,12 @@
 // The dialog under real input through the X server (xdotool, after giving
 // the dialog the X focus): Tab order, letters refused in a number field,
-// Enter and Alt+S in txtSend, Alt+T, Escape, and mouse clicks on the check
-// box and on an arrow.
+// Enter and Alt+S in txtSend, Alt+T, Escape, mouse clicks on the check box
+// and on an arrow, and the shown entry of a list picked again.
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
 #include <string>
 
 #include "gtk_host_fixture.h"
@@ -114,6 +115,46 @@ class GtkDialogXInput : public GtkHostFixture {
     EXPECT_EQ(LineStatus().dmx_in_active, 0) << "Escape ran the closing steps";
   }
 
+  // Exactly one box, with `text`.
+  bool OneBox(const char* text) {
+    std::vector<SeenBox> seen;
+    PumpUntil([&] {
+      for (SeenBox& box : boxes_.Take()) seen.push_back(std::move(box));
+      return !seen.empty();
+    });
+    PumpUntil([] { return false; }, std::chrono::milliseconds(200));
+    for (SeenBox& box : boxes_.Take()) seen.push_back(std::move(box));
+    return seen.size() == 1 && seen[0].text == text;
+  }
+
+  // After M1 the user tries the refused port again by picking the entry the
+  // list shows, by keyboard and by mouse: each pick is a choice, with its M1.
+  void CheckSameEntryAgain(GtkWindow* dialog) {
+    constexpr int kCom7 = 6;
+    GtkWidget* const ports = FindWidget(GTK_WIDGET(dialog), "cmbCOM");
+    ChooseEntry(ports, kCom7);
+    EXPECT_TRUE(OneBox(kM1)) << "choosing the refused COM7 shows M1";
+    const auto shown = [&] {
+      return gtk_combo_box_get_active(GTK_COMBO_BOX(ports)) == kCom7;
+    };
+    bool popped = false;
+    const gulong watch = g_signal_connect_swapped(
+        ports, "notify::popup-shown",
+        G_CALLBACK(+[](bool* flag) { *flag = true; }), &popped);
+    ASSERT_TRUE(Keys("alt+Down"));
+    EXPECT_TRUE(PumpUntil([&] { return popped; })) << "Alt+Down opens it";
+    ASSERT_TRUE(Keys("Return"));
+    EXPECT_TRUE(OneBox(kM1)) << "picking COM7 again by keyboard tries again";
+    popped = false;
+    ASSERT_TRUE(Click(dialog, ports));
+    EXPECT_TRUE(PumpUntil([&] { return popped; })) << "a click opens it";
+    // The open list stands with the shown entry over the closed one.
+    ASSERT_TRUE(XDoTool("sleep 0.5 click 1"));
+    EXPECT_TRUE(OneBox(kM1)) << "picking COM7 again by mouse tries again";
+    EXPECT_TRUE(shown());
+    g_signal_handler_disconnect(ports, watch);
+  }
+
   void CheckArrowClick(GtkWindow* dialog) {
     GtkWidget* const interval =
         FindWidget(GTK_WIDGET(dialog), "txtDMXInInterval");
@@ -130,6 +171,9 @@ class GtkDialogXInput : public GtkHostFixture {
 
 TEST_F(GtkDialogXInput, RealKeysAndClicksThroughTheXServer) {
   host::SimProcess& sim = StartSim(kPort);
+  // COM7 leads nowhere.
+  std::filesystem::create_symlink(PortLink(7).parent_path() / "missing",
+                                  PortLink(7));
   WriteSettings(kTitle, kFile, "ComPort=5\nComSettings=38400,n,8,1\n");
   ASSERT_EQ(Init(kTitle, kFile), 0) << plugin_->last_error();
   ASSERT_EQ(Enable(), 0) << plugin_->last_error();
@@ -145,6 +189,7 @@ TEST_F(GtkDialogXInput, RealKeysAndClicksThroughTheXServer) {
     CheckNumberKeys(dialog);
     CheckSendKeys(dialog);
     CheckTestKeyAndEscape(dialog);
+    CheckSameEntryAgain(dialog);
   });
   EXPECT_TRUE(scenario_ran_) << "no dialog appeared";
   EXPECT_EQ(rc, 0) << plugin_->last_error();

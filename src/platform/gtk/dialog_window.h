@@ -46,6 +46,8 @@ class DialogWindow final : public DialogView {
     ControlKind kind = ControlKind::kLabel;
     ControlWidgets widgets;
     gulong echo = 0;  // the handler that a model write must not wake
+    // Lists: whether "changed" came since the drop-down opened.
+    bool changed_in_popup = false;
   };
   struct LoopUnref {
     void operator()(GMainLoop* loop) const { g_main_loop_unref(loop); }
@@ -65,6 +67,9 @@ class DialogWindow final : public DialogView {
   void Report(Event&& event);
 
   static void OnListChanged(GtkComboBox* list, Control* control);
+  static void OnPopupShown(GtkComboBox* list, GParamSpec*, Control* control);
+  static void OnMenuActivated(GtkWidget* menu, const gchar* path,
+                              Control* control);
   static void OnEntryChanged(GtkEditable* entry, Control* control);
   static gboolean OnEntryKey(GtkWidget* entry, GdkEventKey* key,
                              Control* control);
