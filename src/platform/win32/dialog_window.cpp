@@ -282,8 +282,20 @@ INT_PTR DialogWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       // window closes only by its close box.
       return TRUE;
     case kPickEnded: OnPickEnded(static_cast<ControlId>(wparam)); return TRUE;
+    case WM_DESTROY: OnDestroyed(); return FALSE;
     default: return FALSE;
   }
+}
+
+// Destroyed by someone else: with its owner, when a host takes its windows
+// down while the dialog is open. The handles are gone; what the model still
+// writes goes nowhere, and it closes as if asked.
+void DialogWindow::OnDestroyed() {
+  if (quiet_ || !dialog_) return;
+  static_cast<void>(dialog_.release());
+  for (Control& control : controls_) control.window = nullptr;
+  Report([&] { events_.OnCloseRequest(); });
+  quiet_ = true;
 }
 
 void DialogWindow::OnCommand(WPARAM wparam, LPARAM) {
@@ -338,7 +350,9 @@ void DialogWindow::OnListNotification(ControlId id, WORD code) {
       if (!std::exchange(list.dropped, false)) break;
       list.pick_end =
           code == CBN_SELENDOK ? PickEnd::kChosen : PickEnd::kCancelled;
-      PostMessageW(dialog_.get(), kPickEnded, static_cast<WPARAM>(id), 0);
+      if (dialog_) {
+        PostMessageW(dialog_.get(), kPickEnded, static_cast<WPARAM>(id), 0);
+      }
       break;
     default: break;
   }
@@ -443,7 +457,7 @@ void DialogWindow::FocusFirstControl() {
 }
 
 void DialogWindow::RunModal() {
-  if (running_ || ended_) return;
+  if (running_ || ended_ || !dialog_) return;
   running_ = true;
   const HWND dialog = dialog_.get();
   const ModalDialogScope modal(dialog);
@@ -473,7 +487,7 @@ void DialogWindow::RunModal() {
   ended_ = true;
   // Enabled before the dialog goes, so that activation returns to the host.
   host_windows.Restore();
-  ShowWindow(dialog, SW_HIDE);
+  if (dialog_) ShowWindow(dialog_.get(), SW_HIDE);
   running_ = false;
   if (quit) PostQuitMessage(static_cast<int>(quit_code));
 }
@@ -481,11 +495,16 @@ void DialogWindow::RunModal() {
 void DialogWindow::EndModal() {
   ended_ = true;
   // Wakes the modal loop if it waits for a message.
-  if (dialog_) PostMessageW(dialog_.get(), WM_NULL, 0, 0);
+  if (dialog_) {
+    PostMessageW(dialog_.get(), WM_NULL, 0, 0);
+  } else {
+    PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
+  }
 }
 
 void DialogWindow::BringToFront() {
   const HWND dialog = dialog_.get();
+  if (!dialog) return;
   const HWND front = GetLastActivePopup(dialog);
   SetForegroundWindow(front ? front : dialog);
   BringWindowToTop(front ? front : dialog);

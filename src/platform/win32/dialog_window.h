@@ -5,8 +5,9 @@
 // accelerators; the window closes only by its close box (or the end of the
 // thread's message loop) and only through the model: Escape does nothing.
 // Native echoes of the model's own writes are not reported. It is owned by
-// the host's active window, if any; control ids are 1000 + the control's
-// place in the layout table (tools and tests find the controls by them).
+// the host's active window, if any, and goes when its owner does: the model
+// then closes it as if asked. Control ids are 1000 + the control's place in
+// the layout table (tools and tests find the controls by them).
 
 #include <windows.h>
 
@@ -59,6 +60,7 @@ class DialogWindow final : public DialogView {
   static INT_PTR CALLBACK DialogProcedure(HWND dialog, UINT message,
                                           WPARAM wparam, LPARAM lparam);
   INT_PTR Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  void OnDestroyed();
   void OnCommand(WPARAM wparam, LPARAM lparam);
   void OnListNotification(ControlId id, WORD code);
   void OnPickEnded(ControlId id);
