@@ -7,6 +7,7 @@
 
 #include <array>
 #include <string>
+#include <utility>
 
 #include "gtk_host_fixture.h"
 #include "ui/config_layout.h"
@@ -351,6 +352,23 @@ TEST_F(GtkDialogWindow,
   EXPECT_EQ(LineStatus().dmx_in_active, -1)
       << "closing by the window manager ran the closing steps";
   EXPECT_TRUE(boxes_.Take().empty());
+}
+
+// The host destroys the window the dialog stands over: the dialog goes at
+// once and its closing steps run.
+TEST_F(GtkDialogWindow, GoesWithTheWindowItStandsOver) {
+  ASSERT_EQ(Init(kTitle, kFile), 0) << plugin_->last_error();
+  ASSERT_TRUE(ActivateHostWindow()) << "the host's window never got the focus";
+  const int rc = RunDialog([&](GtkWindow* dialog) {
+    ASSERT_EQ(gtk_window_get_transient_for(dialog), GTK_WINDOW(host_window_));
+    ClickButton(FindWidget(GTK_WIDGET(dialog), "chkDMXInActive"));
+    gtk_widget_destroy(std::exchange(host_window_, nullptr));
+    EXPECT_EQ(FindWindow(kDialogTitle), nullptr) << "the dialog is gone";
+    EXPECT_EQ(LineStatus().dmx_in_active, -1) << "the closing steps ran";
+  });
+  EXPECT_TRUE(scenario_ran_) << "no dialog appeared";
+  EXPECT_EQ(rc, 0) << plugin_->last_error();
+  EXPECT_EQ(LineStatus().dmx_in_active, -1);
 }
 
 }  // namespace

@@ -58,6 +58,9 @@ DialogWindow::DialogWindow(const DialogLayout& layout, DialogEvents& events)
   gtk_window_set_position(window, GTK_WIN_POS_CENTER);
   if (GtkWindow* const owner = OwnerWindow()) {
     gtk_window_set_transient_for(window, owner);
+    owner_ = GObjectRef<GtkWindow>(owner);
+    owner_destroyed_ =
+        g_signal_connect(owner, "destroy", G_CALLBACK(OnOwnerDestroyed), this);
   }
   Build(layout);
   ConnectWindow();
@@ -67,6 +70,10 @@ DialogWindow::DialogWindow(const DialogLayout& layout, DialogEvents& events)
 DialogWindow::~DialogWindow() {
   // Destruction moves the focus and emits signals; nobody listens now.
   quiet_ = true;
+  if (owner_.get() != nullptr &&
+      g_signal_handler_is_connected(owner_.get(), owner_destroyed_)) {
+    g_signal_handler_disconnect(owner_.get(), owner_destroyed_);
+  }
 }
 
 void DialogWindow::Build(const DialogLayout& layout) {
@@ -447,6 +454,11 @@ gboolean DialogWindow::OnDelete(GtkWidget*, GdkEvent*, DialogWindow* self) {
 
 gboolean DialogWindow::OnKey(GtkWidget*, GdkEventKey* key, DialogWindow* self) {
   return self->OnWindowKey(key) ? TRUE : FALSE;
+}
+
+void DialogWindow::OnOwnerDestroyed(GtkWidget*, DialogWindow* self) {
+  gtk_widget_hide(self->window_.get());
+  self->Report([&] { self->events_.OnCloseRequest(); });
 }
 
 // Emitted before the focus moves: the window still knows where it was.
