@@ -1,7 +1,7 @@
 // The dialog under real keys through the X server (Wine's virtual desktop):
-// Tab order, letters refused in a number field, Enter and Alt+S on txtSend,
-// Alt+T, Escape, the shown entry picked again; and a screenshot of the
-// painted dialog.
+// Tab order, letters refused in a number field, pastes and Delete there,
+// Enter and Alt+S on txtSend, Alt+T, Escape, the shown entry picked again;
+// and a screenshot of the painted dialog.
 
 #include <string>
 
@@ -53,6 +53,42 @@ void CheckNumberKeys(DialogProbe& probe) {
   }) && probe.ScrollPosition(kUdDmxInChannels) == 249,
                            "typing a7b- into the channel field shows 7 only",
                            Utf8(probe.Text(kTxtDmxInChannels)));
+}
+
+// Pasted text passes no key filter but the field's rules: Shift+Insert of
+// "12x" shows 12 at once (the bar moves, which rewrites the field); Delete
+// at the start leaves 2; " 7.5" from the context menu has no leading
+// number, leaves the bar alone and becomes 8 when the field is left.
+void CheckPasteAndDelete(DialogProbe& probe) {
+  Checks& checks = probe.host.checks;
+  const HWND field = probe.Control(kTxtDmxInChannels);
+  const auto shows = [&](const wchar_t* text, int position) {
+    return probe.WaitFor([&] {
+      return probe.Text(kTxtDmxInChannels) == text &&
+             probe.ScrollPosition(kUdDmxInChannels) == position;
+    });
+  };
+  PutOnClipboard(L"12x");
+  probe.Focus(kTxtDmxInChannels);
+  Key("shift+Insert");
+  checks.Expect(shows(L"12", 244), "Shift+Insert of 12x shows 12",
+                Utf8(probe.Text(kTxtDmxInChannels)));
+  Key("Home Delete");
+  checks.Expect(shows(L"2", 254), "Delete at its start leaves 2",
+                Utf8(probe.Text(kTxtDmxInChannels)));
+  PutOnClipboard(L" 7.5");
+  RECT box{};
+  GetWindowRect(field, &box);
+  ClickAt(box);
+  probe.Send(field, EM_SETSEL, 0, -1);
+  XRequest("click 3");
+  Key("p");
+  checks.Expect(shows(L" 7.5", 254),
+                "the context menu's Paste shows 7.5 and leaves the bar",
+                Utf8(probe.Text(kTxtDmxInChannels)));
+  Key("Tab");
+  checks.Expect(shows(L"8", 248), "leaving the field makes it 8",
+                Utf8(probe.Text(kTxtDmxInChannels)));
 }
 
 // Enter in txtSend presses the default button and leaves the focus there
@@ -174,6 +210,7 @@ void ScenarioDialogKeys(HostContext& host) {
         "the dialog opens with the focus in cmbCOM");
     CheckTabKeys(probe);
     CheckNumberKeys(probe);
+    CheckPasteAndDelete(probe);
     CheckSendKeys(probe);
     CheckTestKey(probe, owners);
     CheckSameEntryAgain(probe, owners);
