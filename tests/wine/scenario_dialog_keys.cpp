@@ -93,9 +93,13 @@ void CheckPasteAndDelete(DialogProbe& probe) {
 
 // Enter in txtSend presses the default button and leaves the focus there
 // with the text selected; Alt+S presses it too. The screenshot shows the
-// painted dialog with the interface's answer.
+// painted dialog with the widest numbers and the interface's answer.
 void CheckSendKeys(DialogProbe& probe) {
   HostContext& host = probe.host;
+  probe.Focus(kTxtDmxInChannels);
+  probe.Type(kTxtDmxInChannels, L"255");
+  probe.Focus(kTxtDmxInInterval);
+  probe.Type(kTxtDmxInInterval, L"1000");
   probe.Focus(kTxtSend);
   XRequest("type --delay 40 I");
   host.checks.Expect(
