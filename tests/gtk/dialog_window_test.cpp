@@ -1,7 +1,7 @@
 // The dialog as a GTK window in a host that runs GTK: what kind of window it
 // is, its controls, captions and groups, the table's arrangement without a
 // cut caption or number, the tab order, the default button, Escape, the closing
-// by the window manager, and a screenshot after the first draw.
+// by the window manager, and a screenshot showing the widest numbers.
 
 #include <gtest/gtest.h>
 
@@ -334,7 +334,7 @@ TEST_F(GtkDialogWindow,
   ASSERT_EQ(Init(kTitle, kFile), 0) << plugin_->last_error();
   ASSERT_TRUE(ActivateHostWindow()) << "the host's window never got the focus";
   const int rc = RunDialog([&](GtkWindow* dialog) {
-    Screenshot(dialog);
+    Screenshot(dialog);  // drawn, so laid out, before anything is measured
     CheckWindow(dialog);
     CheckControls(dialog);
     CheckArrangement(dialog);
@@ -343,6 +343,7 @@ TEST_F(GtkDialogWindow,
     CheckKeys(dialog);
     CheckEscape(dialog);
     CheckNumbersShowWhole(dialog);
+    Screenshot(dialog);  // again, with the widest numbers
   });
   EXPECT_TRUE(scenario_ran_) << "no dialog appeared";
   EXPECT_EQ(rc, 0) << plugin_->last_error();
