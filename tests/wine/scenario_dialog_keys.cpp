@@ -155,6 +155,7 @@ void CheckTestKey(DialogProbe& probe, BoxOwners& owners) {
 
 // After M1 the user tries the refused port again by picking the entry the
 // list shows, by keyboard and by mouse: each pick is a choice, with its M1.
+// A pick cancelled with Escape is none.
 void CheckSameEntryAgain(DialogProbe& probe, BoxOwners& owners) {
   HostContext& host = probe.host;
   constexpr int kCom7 = 6;
@@ -188,6 +189,14 @@ void CheckSameEntryAgain(DialogProbe& probe, BoxOwners& owners) {
   host.checks.Expect(BoxesOverDialog(probe, owners, 1, kM1, L"error", seen),
                      "picking it again by mouse tries it again", seen);
   host.checks.Expect(probe.ListChoice(kCmbCom) == L"COM7", "COM7 stays shown");
+  Key("alt+Down");
+  probe.WaitFor(dropped);
+  Key("Down Escape");
+  host.checks.Expect(probe.WaitFor([&] { return !dropped(); }) &&
+                         BoxesSeen(host, 0).empty() &&
+                         probe.ListChoice(kCmbCom) == L"COM7",
+                     "moving through the open list and Escape choose nothing",
+                     Utf8(probe.ListChoice(kCmbCom)));
 }
 
 }  // namespace

@@ -339,10 +339,10 @@ void DialogWindow::OnListNotification(ControlId id, WORD code) {
     case CBN_DROPDOWN: list.dropped = true; break;
     case CBN_SELCHANGE:
       if (SendMessageW(list.window, CB_GETDROPPEDSTATE, 0, 0)) break;
-      if (std::exchange(list.pick_end, PickEnd::kNone) == PickEnd::kCancelled) {
-        list.pick_end = PickEnd::kCancelled;  // its end puts the entry back
-        break;
-      }
+      // Wine reports one after a cancelled pick too; its end puts the
+      // shown entry back.
+      if (list.pick_end == PickEnd::kCancelled) break;
+      list.pick_end = PickEnd::kNone;
       ReportChoice(id);
       break;
     case CBN_SELENDOK:
