@@ -47,6 +47,9 @@ struct ControlLayout {
   // UTF-8. "&" marks the next letter as the accelerator ("&&" is a plain
   // ampersand). A field's initial text; empty for lists, bars and the line.
   std::string_view caption;
+  // The widest text the control must show whole, when that is not its
+  // caption: the largest number a field holds, the widest entry of a list.
+  std::string_view widest;
   // Within the window's inner area (a frame's offset already added). A line
   // runs from (left, top) to (left + width, top).
   TwipRect bounds;

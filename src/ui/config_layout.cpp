@@ -36,6 +36,11 @@ constexpr ControlLayout RightAligned(ControlLayout item) {
   return item;
 }
 
+constexpr ControlLayout Holding(std::string_view widest, ControlLayout item) {
+  item.widest = widest;
+  return item;
+}
+
 constexpr ControlLayout Default(ControlLayout item) {
   item.default_button = true;
   return item;
@@ -47,25 +52,27 @@ constexpr std::array<ControlLayout, cfg::kControlCount> kDrawn{
             "Kommunikationseinstellungen", {120, 120, 3975, 735}, 0),
     Control("Label1", kLabel, cfg::frmCommunication,
             "COM-Port:", {120, 300, 735, 255}, 3),
-    Control("cmbCOM", kDropDownList, cfg::frmCommunication, "",
-            {960, 240, 975, 315}, 1),
+    Holding("COM8", Control("cmbCOM", kDropDownList, cfg::frmCommunication, "",
+                            {960, 240, 975, 315}, 1)),
     Control("Label2", kLabel, cfg::frmCommunication,
             "Baud-Rate:", {2040, 300, 855, 255}, 4),
-    Control("cmbBaud", kDropDownList, cfg::frmCommunication, "",
-            {2880, 240, 975, 315}, 2),
+    Holding("38400", Control("cmbBaud", kDropDownList, cfg::frmCommunication,
+                             "", {2880, 240, 975, 315}, 2)),
     Control("frmDMXIn", kFrame, kNoControl, "DMX-In", {120, 960, 3975, 1215},
             5),
     Control("chkDMXInActive", kCheckBox, cfg::frmDMXIn, "DMX-In aktiv",
             {120, 240, 3735, 255}, 6),
     Control("Label3", kLabel, cfg::frmDMXIn,
             "Anzahl zu überwachender Kanäle:", {360, 525, 2655, 255}, 7),
-    RightAligned(Control("txtDMXInChannels", kTextField, cfg::frmDMXIn, "50",
-                         {3120, 480, 480, 285}, 8)),
+    Holding("255",
+            RightAligned(Control("txtDMXInChannels", kTextField, cfg::frmDMXIn,
+                                 "50", {3120, 480, 480, 285}, 8))),
     Bar("udDMXInChannels", {3600, 480, 255, 285}, 18, 1, 255),
     Control("Label4", kLabel, cfg::frmDMXIn,
             "Abfrageintervall (ms):", {360, 880, 2655, 255}, 9),
-    RightAligned(Control("txtDMXInInterval", kTextField, cfg::frmDMXIn, "50",
-                         {3120, 840, 480, 285}, 10)),
+    Holding("1000",
+            RightAligned(Control("txtDMXInInterval", kTextField, cfg::frmDMXIn,
+                                 "50", {3120, 840, 480, 285}, 10))),
     Bar("udDMXInInterval", {3600, 840, 255, 285}, 19, 25, 1000),
     Control("frmTest", kFrame, kNoControl, "Verbindung",
             {120, 2280, 3975, 3015}, 11),

@@ -12,7 +12,6 @@
 
 #include "link/messages.h"
 #include "platform/error.h"
-#include "platform/trace_line.h"
 #include "ui/config_layout.h"
 #include "ui/line_text.h"
 #include "ui/list_entries.h"
@@ -63,7 +62,6 @@ frmConfig::frmConfig(frmMain& window)
     : window_(window),
       state_(window.state),
       controls_(cfg::kControlCount),
-      focus_(cfg::cmbCOM),
       timGetRecv(window.platform.events, kReceiveInterval,
                  [this] { Dispatch([this] { timGetRecv_Timer(); }); }) {
   const DialogLayout& layout = ConfigLayout();
@@ -166,19 +164,22 @@ void frmConfig::cmdCheckConnection_Click() {
   if (!port.PortOpen()) OpenWithReport(window_);
   if (!port.PortOpen()) return;
   const bool ready = Handshake(window_);
-  if (close_requested_) return;
+  // A dialog closing or gone meanwhile has nobody to show a box to.
+  const bool quiet = close_requested_ || closed_;
   MessageBoxes& messages = window_.platform.messages;
   if (!ready) {
-    messages.Show(MessageIcon::kError, kMessageNotReady);
+    if (!quiet) messages.Show(MessageIcon::kError, kMessageNotReady);
     state_.TransmitterReady = false;
     return;
   }
   const ControlState& rates = controls_[cfg::cmbBaud];
   const std::int64_t shown_rate =
       rates.selection < 0 ? 0 : LeadingNumber(rates.entries[rates.selection]);
-  messages.Show(MessageIcon::kInformation, shown_rate >= kFullSpeedBaud
-                                               ? kMessageReady
-                                               : kMessageSlowLine);
+  if (!quiet) {
+    messages.Show(MessageIcon::kInformation, shown_rate >= kFullSpeedBaud
+                                                 ? kMessageReady
+                                                 : kMessageSlowLine);
+  }
   state_.TransmitterReady = true;
 }
 
@@ -325,10 +326,6 @@ void frmConfig::Dispatch(Handler&& handler) {
 
 void frmConfig::ShowFailure(const std::exception& error) noexcept {
   try {
-    // Like every event handler's failure, it leaves one trace line.
-    Trace(window_.platform.trace, [&] {
-      return "[Quorvix] frmConfig failed: " + std::string(error.what());
-    });
     const auto* known = dynamic_cast<const Error*>(&error);
     const std::string text = known != nullptr && known->number() == kPortNotOpen
                                  ? std::string(kPortNotOpenText)
@@ -387,7 +384,6 @@ void frmConfig::OnCheckToggled(ControlId box, bool checked) {
 }
 
 void frmConfig::OnFocusMoving(ControlId from, ControlId to) {
-  focus_ = to;
   if (from == to) return;
   if (const NumberPair* pair = PairOfField(from)) {
     Dispatch([&] { (this->*pair->validate)(); });
@@ -396,7 +392,7 @@ void frmConfig::OnFocusMoving(ControlId from, ControlId to) {
 
 void frmConfig::OnButton(ControlId button) {
   Dispatch([&] {
-    if (test_running_) return;  // the test's wait must not be overtaken
+    if (button == cfg::cmdCheckConnection && test_running_) return;
     switch (button) {
       case cfg::cmdSend: cmdSend_Click(); break;
       case cfg::cmdShowInfo: cmdShowInfo_Click(); break;

@@ -12,12 +12,15 @@
 //   setting a bar to its own position is no move.
 // - A field is validated when the focus moves to another control of the
 //   dialog and after a bar move, never on closing.
-// - A failure inside a handler leaves a trace line and shows an error box
-//   instead of escaping; a write to the closed port says so in words.
-// - While the connection test waits, a second press of the test, send,
-//   information or setup button is ignored, and a close request waits for
-//   the running handler to end. The test, back from its wait to find the
-//   dialog closing, ends there: no box, no change of TransmitterReady.
+// - A failure inside a handler shows an error box instead of escaping (the
+//   dialog writes no trace lines); a write to the closed port says so in
+//   words.
+// - While the connection test waits, the dialog takes every input, only a
+//   second press of the test button is ignored: a nested handshake would
+//   answer the outer one's question. A close request waits for the running
+//   handler to end; the test, back from its wait to find the dialog
+//   closing or gone, still sets TransmitterReady from its answer but shows
+//   no box.
 
 #include <cstdint>
 #include <memory>
@@ -113,7 +116,6 @@ class frmConfig final : private DialogEvents {
   frmMain& window_;
   modMain& state_;
   std::vector<ControlState> controls_;
-  ControlId focus_;
   Timer timGetRecv;
   std::unique_ptr<DialogView> view_;
   int handler_depth_ = 0;

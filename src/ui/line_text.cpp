@@ -8,8 +8,11 @@
 namespace quorvix {
 namespace {
 
+// The five bytes Windows-1252 leaves undefined decode to C1 controls, which
+// show nothing; they are control codes like the rest.
 constexpr bool IsControl(std::uint8_t byte) {
-  return byte < 0x20 || byte == 0x7F;
+  const char32_t code = Windows1252ToUnicode(byte);
+  return code < 0x20 || (code >= 0x7F && code < 0xA0);
 }
 
 void AppendHex(std::string& out, std::uint8_t byte) {

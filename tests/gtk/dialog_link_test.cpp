@@ -115,7 +115,7 @@ class GtkDialogLink : public GtkHostFixture {
   }
 
   // Enter in txtSend presses cmdSend and leaves the focus there; Alt+S
-  // presses it too.
+  // presses it too; Enter on another button presses that one.
   void CheckKeys(GtkWindow* dialog) {
     gtk_widget_grab_focus(Widget(dialog, "txtSend"));
     TypeText(dialog, "c?");
@@ -131,6 +131,12 @@ class GtkDialogLink : public GtkHostFixture {
     EXPECT_TRUE(PumpUntil([&] {
       return SimEvents(kPort, "handshake").size() == handshakes + 2;
     })) << "Alt+S sends again";
+    gtk_widget_grab_focus(Widget(dialog, "cmdShowSetup"));
+    PressKey(dialog, GDK_KEY_Return);
+    EXPECT_TRUE(PumpUntil([&] {
+      return SimEvents(kPort, "setup").size() == 2;
+    })) << "Enter on another button presses that button";
+    EXPECT_EQ(EntryText(Widget(dialog, "txtSend")), "S");
     EXPECT_TRUE(boxes_.Take().empty());
   }
 

@@ -54,7 +54,7 @@ class GtkDialogNumbers : public GtkHostFixture {
   }
 
   // Typing 300 stores 3, then 30, and 255 on leaving; letters, signs,
-  // blanks and Ctrl+V never reach the field.
+  // blanks, Ctrl+Backspace and Ctrl+V never reach the field.
   void CheckTyping(GtkWindow* dialog, const Pair& channels) {
     GtkWidget* const send = FindWidget(GTK_WIDGET(dialog), "txtSend");
     gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), "12x",
@@ -65,6 +65,7 @@ class GtkDialogNumbers : public GtkHostFixture {
     TypeText(dialog, "0");
     EXPECT_EQ(LineStatus().dmx_in_channels, 30);
     TypeText(dialog, "0a- ");
+    PressKey(dialog, GDK_KEY_BackSpace, GDK_CONTROL_MASK);
     PressKey(dialog, GDK_KEY_v, GDK_CONTROL_MASK);
     // Where the clipboard is served, a paste arrives after the one above.
     gtk_widget_grab_focus(send);

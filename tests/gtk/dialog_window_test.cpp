@@ -1,12 +1,13 @@
 // The dialog as a GTK window in a host that runs GTK: what kind of window it
 // is, its controls, captions and groups, the table's arrangement without a
-// cut caption, the tab order, the default button, Escape, the closing by
-// the window manager, and a screenshot after the first draw.
+// cut caption or number, the tab order, the default button, Escape, the closing
+// by the window manager, and a screenshot showing the widest numbers.
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <string>
+#include <utility>
 
 #include "gtk_host_fixture.h"
 #include "ui/config_layout.h"
@@ -228,6 +229,29 @@ class GtkDialogWindow : public GtkHostFixture {
     EXPECT_EQ(cut, "") << "widgets allocated less than their preferred width";
   }
 
+  // The widest numbers, typed in, show whole: the text fits the field's
+  // text area and is not scrolled.
+  void CheckNumbersShowWhole(GtkWindow* dialog) {
+    for (const auto& [name, number] :
+         {std::pair{"txtDMXInChannels", "255"}, {"txtDMXInInterval", "1000"}}) {
+      GtkWidget* const field = FindWidget(GTK_WIDGET(dialog), name);
+      gtk_widget_grab_focus(field);
+      TypeText(dialog, number);
+      ASSERT_EQ(EntryText(field), number);
+      GdkRectangle area{};
+      gtk_entry_get_text_area(GTK_ENTRY(field), &area);
+      PangoRectangle text{};
+      pango_layout_get_pixel_extents(gtk_entry_get_layout(GTK_ENTRY(field)),
+                                     nullptr, &text);
+      gint x = 0;
+      gtk_entry_get_layout_offsets(GTK_ENTRY(field), &x, nullptr);
+      EXPECT_TRUE(text.width <= area.width && x + text.x >= area.x)
+          << name << ": " << number << " is " << text.width << " wide from "
+          << x + text.x << " in a text area from " << area.x << ", "
+          << area.width << " wide";
+    }
+  }
+
   void CheckFilled(GtkWindow* dialog) {
     GtkWidget* const root = GTK_WIDGET(dialog);
     const std::vector<std::string> ports = Entries(FindWidget(root, "cmbCOM"));
@@ -310,7 +334,7 @@ TEST_F(GtkDialogWindow,
   ASSERT_EQ(Init(kTitle, kFile), 0) << plugin_->last_error();
   ASSERT_TRUE(ActivateHostWindow()) << "the host's window never got the focus";
   const int rc = RunDialog([&](GtkWindow* dialog) {
-    Screenshot(dialog);
+    Screenshot(dialog);  // drawn, so laid out, before anything is measured
     CheckWindow(dialog);
     CheckControls(dialog);
     CheckArrangement(dialog);
@@ -318,6 +342,8 @@ TEST_F(GtkDialogWindow,
     CheckFilled(dialog);
     CheckKeys(dialog);
     CheckEscape(dialog);
+    CheckNumbersShowWhole(dialog);
+    Screenshot(dialog);  // again, with the widest numbers
   });
   EXPECT_TRUE(scenario_ran_) << "no dialog appeared";
   EXPECT_EQ(rc, 0) << plugin_->last_error();
@@ -327,6 +353,23 @@ TEST_F(GtkDialogWindow,
   EXPECT_EQ(LineStatus().dmx_in_active, -1)
       << "closing by the window manager ran the closing steps";
   EXPECT_TRUE(boxes_.Take().empty());
+}
+
+// The host destroys the window the dialog stands over: the dialog goes at
+// once and its closing steps run.
+TEST_F(GtkDialogWindow, GoesWithTheWindowItStandsOver) {
+  ASSERT_EQ(Init(kTitle, kFile), 0) << plugin_->last_error();
+  ASSERT_TRUE(ActivateHostWindow()) << "the host's window never got the focus";
+  const int rc = RunDialog([&](GtkWindow* dialog) {
+    ASSERT_EQ(gtk_window_get_transient_for(dialog), GTK_WINDOW(host_window_));
+    ClickButton(FindWidget(GTK_WIDGET(dialog), "chkDMXInActive"));
+    gtk_widget_destroy(std::exchange(host_window_, nullptr));
+    EXPECT_EQ(FindWindow(kDialogTitle), nullptr) << "the dialog is gone";
+    EXPECT_EQ(LineStatus().dmx_in_active, -1) << "the closing steps ran";
+  });
+  EXPECT_TRUE(scenario_ran_) << "no dialog appeared";
+  EXPECT_EQ(rc, 0) << plugin_->last_error();
+  EXPECT_EQ(LineStatus().dmx_in_active, -1);
 }
 
 }  // namespace

@@ -97,6 +97,7 @@ TEST(GtkKeys, TypedLikeTheClassicKeyFilterAndNamedForTheDialog) {
   EXPECT_EQ(TypedCode(GDK_KEY_KP_1, 0), static_cast<std::uint32_t>('1'));
   EXPECT_EQ(TypedCode(GDK_KEY_udiaeresis, 0), 0xFCU);
   EXPECT_EQ(TypedCode(GDK_KEY_BackSpace, 0), 8U);
+  EXPECT_EQ(TypedCode(GDK_KEY_BackSpace, GDK_CONTROL_MASK), 0x7FU);
   EXPECT_EQ(TypedCode(GDK_KEY_v, GDK_CONTROL_MASK), 22U);
   EXPECT_EQ(TypedCode(GDK_KEY_V, GDK_CONTROL_MASK | GDK_SHIFT_MASK), 22U);
   EXPECT_EQ(TypedCode(GDK_KEY_1, GDK_CONTROL_MASK), 0U);

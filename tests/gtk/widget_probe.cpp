@@ -151,6 +151,10 @@ std::string XWindowId(GtkWindow* window) {
   return std::to_string(gdk_x11_window_get_xid(gdk_window));
 }
 
+std::uint32_t LastUserTime() {
+  return gdk_x11_display_get_user_time(gdk_display_get_default());
+}
+
 bool XDoTool(const std::string& arguments) {
   const std::string command = "xdotool " + arguments;
   return std::system(command.c_str()) == 0;

@@ -6,6 +6,7 @@
 #include <gtk/gtk.h>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -47,6 +48,8 @@ std::string FocusedName(GtkWindow* window);
 bool WaitMapped(GtkWindow* window);
 // The X window of a realised toplevel, as xdotool names it.
 std::string XWindowId(GtkWindow* window);
+// X's time of the last key or click the process got.
+std::uint32_t LastUserTime();
 // Runs xdotool with `arguments`; true when it succeeded.
 bool XDoTool(const std::string& arguments);
 

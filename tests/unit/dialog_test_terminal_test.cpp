@@ -104,9 +104,6 @@ TEST_F(DialogTestTerminalTest, AClosedPortOrAFailingDeviceShowsABox) {
     EXPECT_EQ(fake.messages.shown()[0].icon, MessageIcon::kError);
     EXPECT_EQ(fake.messages.shown()[0].text,
               "Fehler: The device on COM1 vanished during a write");
-    EXPECT_EQ(trace().back(),
-              "[Quorvix] frmConfig failed: The device on COM1 vanished during "
-              "a write");
   });
 }
 
@@ -131,33 +128,80 @@ TEST(ReceiveFieldText, ShowsLineBreaksAndControlCodesVisibly) {
   EXPECT_EQ(ReceiveFieldText("A\r\nB\rC\nD\n\r"s), "A\r\nB\r\nC\r\nD\r\n\r\n");
   EXPECT_EQ(ReceiveFieldText("\x00\x1F\x7F\t\x80\xE4\xFF"s),
             "[00][1F][7F][09]€äÿ");
+  EXPECT_EQ(ReceiveFieldText("\x81\x8D\x8F\x90\x9D\x9E"),
+            "[81][8D][8F][90][9D]ž");
   const std::string cut = std::string(3999, 'x') + "\r\nyz";
   EXPECT_EQ(ReceiveFieldText(cut), std::string(3999, 'x') + "\r\n");
   EXPECT_EQ(ReceiveFieldText(std::string(5000, 'y')), std::string(4000, 'y'));
   EXPECT_EQ(LineBytes("Grüße € ✓"), "Gr\xFC\xDF\x65 \x80 ?");
 }
 
-TEST_F(DialogTestTerminalTest, ButtonsWaitForARunningTestAndCloseAfterIt) {
-  Store("DMXInActive", "True");
-  Init();  // the transmitter stays silent: the test waits its two seconds
+TEST_F(DialogTestTerminalTest, InputDuringTheTestRunsOnlyASecondTestWaits) {
+  Init();  // the handshake goes unanswered, the information does not
+  fake.serial.OnWrite("I", {fake::InPump(1, "V2")});
   fake.dialogs.Then(
       [](fake::FakeDialog& dialog) { dialog.Press("cmdCheckConnection"); });
   fake.dialogs.After(500ms, [&](fake::FakeDialog& dialog) {
-    dialog.Press("cmdSend");
-    dialog.Press("cmdShowInfo");
     dialog.Press("cmdCheckConnection");
-    dialog.Paste("txtDMXInChannels", "7");
-    EXPECT_EQ(state().DMXInChannels, 7) << "other input goes on";
-    dialog.Close();
-    EXPECT_TRUE(dialog.open()) << "closes once the test returns";
+    dialog.Paste("txtSend", "x");
+    state().LastRecv = "old";
+    dialog.PressEnter();
+    EXPECT_EQ(state().LastRecv, "") << "the send empties the buffer";
+    dialog.Press("cmdShowInfo");
   });
   EXPECT_FALSE(driver.Configure());
-  EXPECT_EQ(fake.serial.writes(), std::vector<std::string>{"c?"});
-  EXPECT_TRUE(fake.messages.shown().empty()) << "the test ended unjudged";
+  EXPECT_EQ(fake.serial.writes(), (std::vector<std::string>{"c?", "x", "I"}));
+  EXPECT_EQ(fake.messages.shown(),
+            (std::vector<ShownMessage>{
+                {MessageIcon::kError, std::string(kMessageNotReady)}}))
+      << "the answer to I ends the test";
   EXPECT_FALSE(state().TransmitterReady);
+}
+
+TEST_F(DialogTestTerminalTest, ACloseDuringTheTestTakesItsVerdictWithoutABox) {
+  Store("DMXInActive", "True");
+  Init();
+  const auto test_then_close = [&] {
+    fake.dialogs.Then(
+        [](fake::FakeDialog& dialog) { dialog.Press("cmdCheckConnection"); });
+    fake.dialogs.After(500ms, [](fake::FakeDialog& dialog) {
+      dialog.Close();
+      EXPECT_TRUE(dialog.open()) << "closes once the test returns";
+    });
+    EXPECT_FALSE(driver.Configure());
+  };
+  state().TransmitterReady = true;
+  test_then_close();  // nobody answers
+  EXPECT_FALSE(state().TransmitterReady);
+  TransmitterAnswers({fake::After(1s, "G")});
+  test_then_close();
+  EXPECT_TRUE(state().TransmitterReady);
+  EXPECT_TRUE(fake.messages.shown().empty());
   EXPECT_TRUE(state().DMXInActive) << "the closing steps ran";
   EXPECT_TRUE(window().timCheckDMXIn.Enabled());
-  EXPECT_EQ(shown().Text("txtSend"), "s");
+}
+
+TEST_F(DialogTestTerminalTest, TheTestLeavesThePollTimerAloneAndTracesNothing) {
+  Init();
+  TransmitterAnswers({fake::InPump(1, "G")});
+  WithDialog([&](fake::FakeDialog& dialog) {
+    // What would make Enable start the poll.
+    state().DMXInActive = true;
+    const auto interval = window().timCheckDMXIn.Interval();
+    fake.trace.Clear();
+    dialog.Press("cmdCheckConnection");
+    EXPECT_TRUE(state().TransmitterReady);
+    EXPECT_FALSE(window().timCheckDMXIn.Enabled());
+    EXPECT_EQ(window().timCheckDMXIn.Interval(), interval);
+    fake.serial.FailWrites();
+    dialog.Press("cmdCheckConnection");
+    EXPECT_EQ(fake.messages.shown().back().text,
+              "Fehler: The device on COM1 vanished during a write");
+    for (const std::string& line : trace()) {
+      EXPECT_EQ(line.rfind("[Quorvix] OnComm: ", 0), 0u)
+          << "only the receive handler traces: " << line;
+    }
+  });
 }
 
 TEST_F(DialogTestTerminalTest, HostCallsWhileOpenFindTheDialog) {

@@ -1,5 +1,7 @@
 #include "dialog_driver.h"
 
+#include <cstring>
+
 #include "driver_client.h"
 #include "scenario_tools.h"
 
@@ -34,4 +36,16 @@ bool BoxesOverDialog(DialogProbe& probe, BoxOwners& owners, std::size_t count,
         right && boxes[i].text == text && boxes[i].icon == icon && over_dialog;
   }
   return right;
+}
+
+void PutOnClipboard(const std::wstring& text) {
+  if (!OpenClipboard(nullptr)) return;
+  EmptyClipboard();
+  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  if (const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+    std::memcpy(GlobalLock(memory), text.c_str(), bytes);
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+  }
+  CloseClipboard();
 }

@@ -1,6 +1,6 @@
 #pragma once
 // What the dialog scenarios share: a driver initialised on the simulator's
-// port, and the boxes shown while the dialog was open.
+// port, the boxes shown while the dialog was open, the clipboard.
 
 #include <oaidl.h>
 
@@ -18,6 +18,9 @@ IDispatch* InitDriver(HostContext& host, const wchar_t* line_settings);
 bool BoxesOverDialog(DialogProbe& probe, BoxOwners& owners, std::size_t count,
                      const std::wstring& text, const std::wstring& icon,
                      std::string& seen);
+
+// Text for a paste, as another program would leave it.
+void PutOnClipboard(const std::wstring& text);
 
 inline constexpr wchar_t kM3[] = L"DMX-Transmitter funktionsbereit!";
 inline constexpr wchar_t kPortNotOpen[] = L"COM-Port ist nicht geöffnet!";

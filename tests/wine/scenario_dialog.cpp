@@ -1,5 +1,6 @@
 // The configuration dialog as a window: its layout at the prefix's DPI, its
-// controls and tab order, and how it is modal over the host.
+// controls and tab order, what they show fitting them, and how it is modal
+// over the host.
 
 #include <algorithm>
 #include <cmath>
@@ -8,6 +9,7 @@
 
 #include "dialog_driver.h"
 #include "dialog_expectations.h"
+#include "dialog_fit.h"
 #include "dialog_probe.h"
 #include "driver_client.h"
 #include "expected_texts.h"
@@ -239,6 +241,7 @@ void ScenarioDialogLayout(HostContext& host) {
     CheckKinds(probe);
     CheckFilled(probe);
     CheckTabOrder(probe);
+    CheckEverythingFits(probe);
     host.checks.Expect(!IsWindowEnabled(host_window.window()),
                        "the host's window is disabled while the dialog is "
                        "open");

@@ -1,8 +1,11 @@
 // The dialog under real keys through the X server (Wine's virtual desktop):
-// Tab order, letters refused in a number field, Enter and Alt+S on txtSend,
-// Alt+T, Escape; and a screenshot of the painted dialog.
+// Tab order, letters refused in a number field, pastes and Delete there,
+// Enter and Alt+S on txtSend, Alt+T, Escape, the shown entry picked again;
+// and a screenshot of the painted dialog.
 
 #include <string>
+
+#include "expected_texts.h"
 
 #include "dialog_driver.h"
 #include "dialog_expectations.h"
@@ -14,6 +17,13 @@
 namespace {
 
 bool Key(const std::string& keys) { return XRequest("key --delay 40 " + keys); }
+
+// A click at a point of the screen (the virtual desktop's).
+bool ClickAt(const RECT& rect) {
+  return XRequest("focus-desktop " +
+                  std::to_string((rect.left + rect.right) / 2) + " " +
+                  std::to_string((rect.top + rect.bottom) / 2));
+}
 
 // Tab from cmbCOM visits the tab stops in tab order and comes back; Shift+Tab
 // goes one back.
@@ -45,11 +55,51 @@ void CheckNumberKeys(DialogProbe& probe) {
                            Utf8(probe.Text(kTxtDmxInChannels)));
 }
 
+// Pasted text passes no key filter but the field's rules: Shift+Insert of
+// "12x" shows 12 at once (the bar moves, which rewrites the field); Delete
+// at the start leaves 2; " 7.5" from the context menu has no leading
+// number, leaves the bar alone and becomes 8 when the field is left.
+void CheckPasteAndDelete(DialogProbe& probe) {
+  Checks& checks = probe.host.checks;
+  const HWND field = probe.Control(kTxtDmxInChannels);
+  const auto shows = [&](const wchar_t* text, int position) {
+    return probe.WaitFor([&] {
+      return probe.Text(kTxtDmxInChannels) == text &&
+             probe.ScrollPosition(kUdDmxInChannels) == position;
+    });
+  };
+  PutOnClipboard(L"12x");
+  probe.Focus(kTxtDmxInChannels);
+  Key("shift+Insert");
+  checks.Expect(shows(L"12", 244), "Shift+Insert of 12x shows 12",
+                Utf8(probe.Text(kTxtDmxInChannels)));
+  Key("Home Delete");
+  checks.Expect(shows(L"2", 254), "Delete at its start leaves 2",
+                Utf8(probe.Text(kTxtDmxInChannels)));
+  PutOnClipboard(L" 7.5");
+  RECT box{};
+  GetWindowRect(field, &box);
+  ClickAt(box);
+  probe.Send(field, EM_SETSEL, 0, -1);
+  XRequest("click 3");
+  Key("p");
+  checks.Expect(shows(L" 7.5", 254),
+                "the context menu's Paste shows 7.5 and leaves the bar",
+                Utf8(probe.Text(kTxtDmxInChannels)));
+  Key("Tab");
+  checks.Expect(shows(L"8", 248), "leaving the field makes it 8",
+                Utf8(probe.Text(kTxtDmxInChannels)));
+}
+
 // Enter in txtSend presses the default button and leaves the focus there
 // with the text selected; Alt+S presses it too. The screenshot shows the
-// painted dialog with the interface's answer.
+// painted dialog with the widest numbers and the interface's answer.
 void CheckSendKeys(DialogProbe& probe) {
   HostContext& host = probe.host;
+  probe.Focus(kTxtDmxInChannels);
+  probe.Type(kTxtDmxInChannels, L"255");
+  probe.Focus(kTxtDmxInInterval);
+  probe.Type(kTxtDmxInInterval, L"1000");
   probe.Focus(kTxtSend);
   XRequest("type --delay 40 I");
   host.checks.Expect(
@@ -103,6 +153,52 @@ void CheckTestKey(DialogProbe& probe, BoxOwners& owners) {
       "Escape in txtRecv and txtSend leaves the dialog open");
 }
 
+// After M1 the user tries the refused port again by picking the entry the
+// list shows, by keyboard and by mouse: each pick is a choice, with its M1.
+// A pick cancelled with Escape is none.
+void CheckSameEntryAgain(DialogProbe& probe, BoxOwners& owners) {
+  HostContext& host = probe.host;
+  constexpr int kCom7 = 6;
+  std::string seen;
+  const HWND list = probe.Control(kCmbCom);
+  const auto dropped = [&] {
+    return probe.Send(list, CB_GETDROPPEDSTATE) != 0;
+  };
+  probe.Focus(kCmbCom);
+  probe.Choose(kCmbCom, kCom7);
+  host.checks.Expect(BoxesOverDialog(probe, owners, 1, kM1, L"error", seen),
+                     "choosing the refused COM7 shows M1", seen);
+  Key("alt+Down");
+  host.checks.Expect(probe.WaitFor(dropped), "Alt+Down opens the list");
+  Key("Return");
+  host.checks.Expect(BoxesOverDialog(probe, owners, 1, kM1, L"error", seen),
+                     "picking the shown COM7 again by keyboard tries it again",
+                     seen);
+  RECT box{};
+  GetWindowRect(list, &box);
+  ClickAt(box);
+  host.checks.Expect(probe.WaitFor(dropped), "a click opens the list");
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  GetComboBoxInfo(list, &info);
+  RECT item{};
+  probe.Send(info.hwndList, LB_GETITEMRECT, kCom7,
+             reinterpret_cast<LPARAM>(&item));
+  MapWindowPoints(info.hwndList, nullptr, reinterpret_cast<POINT*>(&item), 2);
+  ClickAt(item);
+  host.checks.Expect(BoxesOverDialog(probe, owners, 1, kM1, L"error", seen),
+                     "picking it again by mouse tries it again", seen);
+  host.checks.Expect(probe.ListChoice(kCmbCom) == L"COM7", "COM7 stays shown");
+  Key("alt+Down");
+  probe.WaitFor(dropped);
+  Key("Down Escape");
+  host.checks.Expect(probe.WaitFor([&] { return !dropped(); }) &&
+                         BoxesSeen(host, 0).empty() &&
+                         probe.ListChoice(kCmbCom) == L"COM7",
+                     "moving through the open list and Escape choose nothing",
+                     Utf8(probe.ListChoice(kCmbCom)));
+}
+
 }  // namespace
 
 void ScenarioDialogKeys(HostContext& host) {
@@ -127,8 +223,10 @@ void ScenarioDialogKeys(HostContext& host) {
         "the dialog opens with the focus in cmbCOM");
     CheckTabKeys(probe);
     CheckNumberKeys(probe);
+    CheckPasteAndDelete(probe);
     CheckSendKeys(probe);
     CheckTestKey(probe, owners);
+    CheckSameEntryAgain(probe, owners);
     probe.Close();
   });
   host.checks.Equal(result, 0, "Configure returns False");

@@ -1,6 +1,6 @@
 // The dialog against its host: Escape and WM_CLOSE do not close it, calls
-// the host makes from inside its modal loop, and the end of the thread's
-// message loop.
+// the host makes from inside its modal loop, the end of the thread's
+// message loop, and the host destroying the dialog's owner.
 
 #include <string>
 
@@ -38,6 +38,33 @@ void CheckEscapeDoesNothing(DialogProbe& probe) {
   checks.Expect(IsWindowVisible(probe.dialog()) != FALSE,
                 "Escape in txtRecv and txtSend and WM_CLOSE leave the dialog "
                 "open");
+}
+
+// The host destroys its window, the dialog's owner, while the connection
+// test waits for a silent transmitter: the dialog goes with it, Configure
+// returns, and the test ends without a box.
+void CheckOwnerGoesAway(HostContext& host, IDispatch* driver) {
+  HostWindow owner;
+  SetForegroundWindow(owner.window());
+  host.checks.Expect(host.SimCommand("silent on"), "simulator silent");
+  bool owned = false;
+  bool gone = false;
+  const int result = RunDialog(host, driver, [&](DialogProbe& probe) {
+    owned = GetWindow(probe.dialog(), GW_OWNER) == owner.window();
+    probe.Click(kChkDmxInActive);
+    const std::size_t handshakes = host.SimEvents("handshake").size();
+    PostMessageW(probe.Control(kCmdCheckConnection), BM_CLICK, 0, 0);
+    probe.WaitFor(
+        [&] { return host.SimEvents("handshake").size() > handshakes; });
+    owner.Run([&] { DestroyWindow(owner.window()); });
+    gone = !IsWindow(probe.dialog());
+  });
+  host.checks.Expect(owned && gone,
+                     "the dialog, owned by the host's window, goes with it");
+  host.checks.Equal(result, 0, "Configure returns False");
+  host.checks.Expect(BoxesSeen(host, 0).empty(),
+                     "the test that was waiting shows no box");
+  host.checks.Expect(host.SimCommand("silent off"), "simulator answers again");
 }
 
 }  // namespace
@@ -109,6 +136,9 @@ void ScenarioDialogModal(HostContext& host) {
       PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) &&
           quit.wParam == 7,
       "the host's loop gets WM_QUIT 7 after the dialog");
+  CheckOwnerGoesAway(host, driver);
   client.Boolean(L"Term");
+  host.checks.Equal(Utf8(GetSetting(L"DMXInActive")), "True",
+                    "the closing steps ran: the check box reached Term");
   driver->Release();
 }

@@ -2,7 +2,6 @@
 // the field itself), the focus leaving a field, the up-down bars and the
 // check box, and what Term then saves.
 
-#include <cstring>
 #include <string>
 
 #include "dialog_driver.h"
@@ -11,18 +10,6 @@
 #include "scenario_tools.h"
 
 namespace {
-
-void PutOnClipboard(const std::wstring& text) {
-  if (!OpenClipboard(nullptr)) return;
-  EmptyClipboard();
-  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  if (const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-    std::memcpy(GlobalLock(memory), text.c_str(), bytes);
-    GlobalUnlock(memory);
-    SetClipboardData(CF_UNICODETEXT, memory);
-  }
-  CloseClipboard();
-}
 
 // Leaving a field validates it: 0 becomes 1, an empty field 50.
 void CheckLeavingChannels(DialogProbe& probe) {

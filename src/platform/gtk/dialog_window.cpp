@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <string>
+#include <utility>
 
 #include "platform/gtk/captions.h"
 #include "platform/gtk/grid_cells.h"
@@ -57,6 +58,9 @@ DialogWindow::DialogWindow(const DialogLayout& layout, DialogEvents& events)
   gtk_window_set_position(window, GTK_WIN_POS_CENTER);
   if (GtkWindow* const owner = OwnerWindow()) {
     gtk_window_set_transient_for(window, owner);
+    owner_ = GObjectRef<GtkWindow>(owner);
+    owner_destroyed_ =
+        g_signal_connect(owner, "destroy", G_CALLBACK(OnOwnerDestroyed), this);
   }
   Build(layout);
   ConnectWindow();
@@ -66,6 +70,10 @@ DialogWindow::DialogWindow(const DialogLayout& layout, DialogEvents& events)
 DialogWindow::~DialogWindow() {
   // Destruction moves the focus and emits signals; nobody listens now.
   quiet_ = true;
+  if (owner_.get() != nullptr &&
+      g_signal_handler_is_connected(owner_.get(), owner_destroyed_)) {
+    g_signal_handler_disconnect(owner_.get(), owner_destroyed_);
+  }
 }
 
 void DialogWindow::Build(const DialogLayout& layout) {
@@ -134,6 +142,8 @@ void DialogWindow::Connect(Control& control) {
     case ControlKind::kDropDownList:
       control.echo = g_signal_connect(shown, "changed",
                                       G_CALLBACK(OnListChanged), &control);
+      g_signal_connect(shown, "notify::popup-shown", G_CALLBACK(OnPopupShown),
+                       &control);
       break;
     case ControlKind::kTextField:
       control.echo = g_signal_connect(shown, "changed",
@@ -364,7 +374,41 @@ void DialogWindow::BringToFront() { gtk_window_present(window_.window()); }
 // --- what GTK reports ---
 
 void DialogWindow::OnListChanged(GtkComboBox* list, Control* control) {
+  control->changed_in_popup = true;
   const int index = gtk_combo_box_get_active(list);
+  if (index < 0) return;
+  control->view->Report(
+      [&] { control->view->events_.OnListChoice(control->id, index); });
+}
+
+// GTK says nothing when the user picks the entry already shown; the menu
+// it drops down does ("menu-activate", after the list has taken the entry).
+// Where the list drops down something else, that pick stays unreported.
+void DialogWindow::OnPopupShown(GtkComboBox* list, GParamSpec*,
+                                Control* control) {
+  gboolean shown = FALSE;
+  g_object_get(list, "popup-shown", &shown, nullptr);
+  if (!shown) return;
+  control->changed_in_popup = false;
+  for (GList* menu = gtk_menu_get_for_attach_widget(GTK_WIDGET(list));
+       menu != nullptr; menu = menu->next) {
+    const gpointer handler = reinterpret_cast<gpointer>(&OnMenuActivated);
+    if (g_signal_lookup("menu-activate", G_OBJECT_TYPE(menu->data)) == 0 ||
+        g_signal_handler_find(menu->data,
+                              static_cast<GSignalMatchType>(
+                                  G_SIGNAL_MATCH_FUNC | G_SIGNAL_MATCH_DATA),
+                              0, 0, nullptr, handler, control) != 0) {
+      continue;
+    }
+    g_signal_connect_after(menu->data, "menu-activate",
+                           G_CALLBACK(OnMenuActivated), control);
+  }
+}
+
+void DialogWindow::OnMenuActivated(GtkWidget*, const gchar*, Control* control) {
+  if (std::exchange(control->changed_in_popup, false)) return;
+  const int index =
+      gtk_combo_box_get_active(GTK_COMBO_BOX(control->widgets.shown));
   if (index < 0) return;
   control->view->Report(
       [&] { control->view->events_.OnListChoice(control->id, index); });
@@ -410,6 +454,11 @@ gboolean DialogWindow::OnDelete(GtkWidget*, GdkEvent*, DialogWindow* self) {
 
 gboolean DialogWindow::OnKey(GtkWidget*, GdkEventKey* key, DialogWindow* self) {
   return self->OnWindowKey(key) ? TRUE : FALSE;
+}
+
+void DialogWindow::OnOwnerDestroyed(GtkWidget*, DialogWindow* self) {
+  gtk_widget_hide(self->window_.get());
+  self->Report([&] { self->events_.OnCloseRequest(); });
 }
 
 // Emitted before the focus moves: the window still knows where it was.

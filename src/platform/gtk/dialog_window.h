@@ -7,8 +7,10 @@
 // order, Enter presses the default button unless another button has the
 // focus, Alt+S and Alt+T are mnemonics, Escape does nothing, and arrow keys
 // never move the focus. The window closes only through the model, which
-// the window manager's close asks. Every write of the model reaches the
-// widgets with their change signals blocked.
+// the window manager's close asks, or the host destroying the window it
+// stands over (it is hidden at once and the model closes as if asked).
+// Every write of the model reaches the widgets with their change signals
+// blocked.
 
 #include <gtk/gtk.h>
 
@@ -46,6 +48,8 @@ class DialogWindow final : public DialogView {
     ControlKind kind = ControlKind::kLabel;
     ControlWidgets widgets;
     gulong echo = 0;  // the handler that a model write must not wake
+    // Lists: whether "changed" came since the drop-down opened.
+    bool changed_in_popup = false;
   };
   struct LoopUnref {
     void operator()(GMainLoop* loop) const { g_main_loop_unref(loop); }
@@ -65,6 +69,9 @@ class DialogWindow final : public DialogView {
   void Report(Event&& event);
 
   static void OnListChanged(GtkComboBox* list, Control* control);
+  static void OnPopupShown(GtkComboBox* list, GParamSpec*, Control* control);
+  static void OnMenuActivated(GtkWidget* menu, const gchar* path,
+                              Control* control);
   static void OnEntryChanged(GtkEditable* entry, Control* control);
   static gboolean OnEntryKey(GtkWidget* entry, GdkEventKey* key,
                              Control* control);
@@ -78,6 +85,7 @@ class DialogWindow final : public DialogView {
                         DialogWindow* self);
   static void OnSetFocus(GtkWindow* window, GtkWidget* widget,
                          DialogWindow* self);
+  static void OnOwnerDestroyed(GtkWidget* owner, DialogWindow* self);
 
   DialogEvents& events_;
   GObjectRef<GtkStyleProvider> arrow_style_;
@@ -85,6 +93,9 @@ class DialogWindow final : public DialogView {
   std::vector<Control> controls_;
   std::vector<ControlId> tab_order_;
   ControlId default_button_ = kNoControl;
+  // Held so that its "destroy" handler can be let go safely.
+  GObjectRef<GtkWindow> owner_;
+  gulong owner_destroyed_ = 0;
   OwnedWindow window_;
   std::unique_ptr<GMainLoop, LoopUnref> loop_;
   bool quiet_ = true;  // while it is built or destroyed

@@ -5,7 +5,9 @@ namespace quorvix::gtk {
 std::uint32_t TypedCode(guint keyval, guint state) {
   const guint modifiers = state & gtk_accelerator_get_default_mod_mask();
   if (modifiers & GDK_MOD1_MASK) return 0;
-  if (keyval == GDK_KEY_BackSpace) return 8;
+  if (keyval == GDK_KEY_BackSpace) {
+    return (modifiers & GDK_CONTROL_MASK) ? 0x7F : 8;
+  }
   const gunichar typed = gdk_keyval_to_unicode(keyval);
   if (modifiers & GDK_CONTROL_MASK) {
     const gunichar letter = g_unichar_tolower(typed);

@@ -11,8 +11,9 @@
 namespace quorvix::gtk {
 
 // The character a key types as the classic key filter sees it: printable
-// characters, Backspace (8) and Ctrl with a letter (1 to 26, Ctrl+V 22);
-// 0 for keys that type nothing (Alt combinations are accelerators).
+// characters, Backspace (8; with Ctrl 127, as Windows types it) and Ctrl
+// with a letter (1 to 26, Ctrl+V 22); 0 for keys that type nothing (Alt
+// combinations are accelerators).
 std::uint32_t TypedCode(guint keyval, guint state);
 
 bool IsTabKey(guint keyval);    // Shift+Tab included

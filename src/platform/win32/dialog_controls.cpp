@@ -92,9 +92,6 @@ HWND CreateControl(HWND dialog, HINSTANCE instance, const ControlLayout& item,
     info.nPos = item.position;
     SetScrollInfo(control, SB_CTL, &info, FALSE);
   }
-  if (item.kind == ControlKind::kDropDownList) {
-    FitClosedList(control, pixels.bottom - pixels.top);
-  }
   return control;
 }
 

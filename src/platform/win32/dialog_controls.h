@@ -10,7 +10,8 @@
 namespace quorvix::win32 {
 
 // Placed at `pixels` (a line: its left, top and width; a drop-down list:
-// its closed box, the open list below it). Null on failure.
+// its closed box, the open list below it, once FitClosedList has sized it
+// for the font it keeps). Null on failure.
 HWND CreateControl(HWND dialog, HINSTANCE instance, const ControlLayout& item,
                    int id, const RECT& pixels);
 

@@ -1,5 +1,7 @@
 #include "platform/win32/dialog_geometry.h"
 
+#include "platform/win32/gdi.h"
+
 namespace quorvix::win32 {
 namespace {
 
@@ -15,20 +17,12 @@ Function User32Function(const char* name) {
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
 using AdjustForDpiFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
 
-// Without GetDpiForWindow the system DPI is the one every window has; it is
-// read through GDI, which user32 has loaded anyway, so that the plug-in
-// imports nothing beyond the core system libraries.
+// Without GetDpiForWindow the system DPI is the one every window has.
 int SystemDpi() {
-  const HMODULE gdi32 = GetModuleHandleW(L"gdi32.dll");
-  using GetDeviceCapsFunction = int(WINAPI*)(HDC, int);
-  const auto get_device_caps =
-      gdi32 ? reinterpret_cast<GetDeviceCapsFunction>(reinterpret_cast<void*>(
-                  GetProcAddress(gdi32, "GetDeviceCaps")))
-            : nullptr;
   int dpi = 0;
-  if (get_device_caps) {
+  if (const Gdi* gdi = GdiFunctions()) {
     if (const HDC screen = GetDC(nullptr)) {
-      dpi = get_device_caps(screen, LOGPIXELSY);
+      dpi = gdi->GetDeviceCaps(screen, LOGPIXELSY);
       ReleaseDC(nullptr, screen);
     }
   }

@@ -10,6 +10,7 @@
 
 #include "platform/error.h"
 #include "platform/win32/dialog_controls.h"
+#include "platform/win32/dialog_font.h"
 #include "platform/win32/dialog_geometry.h"
 #include "platform/win32/modal_dialog.h"
 #include "platform/win32/thread_windows_disabled.h"
@@ -21,11 +22,15 @@ namespace {
 // Control ids start above IDOK and IDCANCEL, which the dialog manager sends
 // for Enter and Escape on its own.
 constexpr int kFirstId = 1000;
+// Posted to the dialog when a pick from an open drop-down has ended; wparam
+// is the list.
+constexpr UINT kPickEnded = WM_APP + 1;
 
 // An empty dialog: the controls come from the layout table, placed in
 // pixels at the window's DPI. The dialog manager makes the font from it,
-// scaled to the display; "MS Shell Dlg" is the system's dialog face with the
-// metrics of the 8-point face the twips table was drawn with.
+// scaled to the display; "MS Shell Dlg" is the system's dialog face, on
+// Windows with the metrics of the 8-point face the twips table was drawn
+// with (elsewhere the controls may get another, dialog_font.h).
 struct alignas(4) DialogTemplate {
   DLGTEMPLATE header;
   WORD menu;
@@ -61,6 +66,20 @@ std::optional<ScrollAction> ScrollActionOf(WORD code) {
 bool Focusable(ControlKind kind) {
   return kind != ControlKind::kFrame && kind != ControlKind::kLabel &&
          kind != ControlKind::kLine;
+}
+
+// What a control must show whole (nothing for the others).
+std::wstring TextToShow(const ControlLayout& item) {
+  switch (item.kind) {
+    case ControlKind::kFrame:
+    case ControlKind::kLabel:
+    case ControlKind::kCheckBox:
+    case ControlKind::kButton: return DrawnCaption(Widen(item.caption));
+    case ControlKind::kTextField:
+      return Widen(item.widest.empty() ? item.caption : item.widest);
+    case ControlKind::kDropDownList: return Widen(item.widest);
+    default: return {};
+  }
 }
 
 std::string TextOf(HWND window) {
@@ -152,6 +171,19 @@ void DialogWindow::Build(HINSTANCE instance, const DialogLayout& layout) {
     Hook(id);
     if (item.default_button) {
       SendMessageW(dialog_.get(), DM_SETDEFID, kFirstId + id, 0);
+    }
+  }
+  std::vector<TextToFit> texts;
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    texts.push_back({controls_[i].window, controls_[i].kind,
+                     TextToShow(layout.controls[i])});
+  }
+  font_ = FitDialogFont(dialog_.get(), texts);
+  // The closed lists keep their height whatever font they got.
+  for (const Control& control : controls_) {
+    if (control.kind == ControlKind::kDropDownList) {
+      const RECT pixels = PixelRect(control.bounds, dpi_);
+      FitClosedList(control.window, pixels.bottom - pixels.top);
     }
   }
 }
@@ -249,8 +281,21 @@ INT_PTR DialogWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       // What Escape in a multi-line edit, or another program, sends: the
       // window closes only by its close box.
       return TRUE;
+    case kPickEnded: OnPickEnded(static_cast<ControlId>(wparam)); return TRUE;
+    case WM_DESTROY: OnDestroyed(); return FALSE;
     default: return FALSE;
   }
+}
+
+// Destroyed by someone else: with its owner, when a host takes its windows
+// down while the dialog is open. The handles are gone; what the model still
+// writes goes nowhere, and it closes as if asked.
+void DialogWindow::OnDestroyed() {
+  if (quiet_ || !dialog_) return;
+  static_cast<void>(dialog_.release());
+  for (Control& control : controls_) control.window = nullptr;
+  Report([&] { events_.OnCloseRequest(); });
+  quiet_ = true;
 }
 
 void DialogWindow::OnCommand(WPARAM wparam, LPARAM) {
@@ -270,11 +315,7 @@ void DialogWindow::OnCommand(WPARAM wparam, LPARAM) {
       }
       break;
     case ControlKind::kDropDownList:
-      if (code == CBN_SELCHANGE && writing_ == 0) {
-        const auto index =
-            static_cast<int>(SendMessageW(window, CB_GETCURSEL, 0, 0));
-        if (index >= 0) Report([&] { events_.OnListChoice(id, index); });
-      }
+      if (writing_ == 0) OnListNotification(id, code);
       break;
     case ControlKind::kTextField:
       if (code == EN_CHANGE && writing_ == 0) {
@@ -284,6 +325,62 @@ void DialogWindow::OnCommand(WPARAM wparam, LPARAM) {
       break;
     default: break;
   }
+}
+
+// A choice is every pick the user ends with: an arrow key on the closed
+// list, or an entry taken from the open drop-down, the one shown included.
+// Moving through the open drop-down chooses nothing yet. Systems differ in
+// what they report for a pick from the drop-down (a selection change after
+// it closes, or none for the entry already shown), so its end is handled
+// once the notifications of that pick are all in.
+void DialogWindow::OnListNotification(ControlId id, WORD code) {
+  Control& list = controls_[static_cast<std::size_t>(id)];
+  switch (code) {
+    case CBN_DROPDOWN: list.dropped = true; break;
+    case CBN_SELCHANGE:
+      if (SendMessageW(list.window, CB_GETDROPPEDSTATE, 0, 0)) break;
+      // Wine reports one after a cancelled pick too; its end puts the
+      // shown entry back.
+      if (list.pick_end == PickEnd::kCancelled) break;
+      list.pick_end = PickEnd::kNone;
+      ReportChoice(id);
+      break;
+    case CBN_SELENDOK:
+    case CBN_SELENDCANCEL:
+      if (!std::exchange(list.dropped, false)) break;
+      list.pick_end =
+          code == CBN_SELENDOK ? PickEnd::kChosen : PickEnd::kCancelled;
+      if (dialog_) {
+        PostMessageW(dialog_.get(), kPickEnded, static_cast<WPARAM>(id), 0);
+      }
+      break;
+    default: break;
+  }
+}
+
+void DialogWindow::OnPickEnded(ControlId id) {
+  const HWND window = WindowOf(id);
+  if (!window) return;
+  Control& list = controls_[static_cast<std::size_t>(id)];
+  switch (std::exchange(list.pick_end, PickEnd::kNone)) {
+    case PickEnd::kChosen: ReportChoice(id); break;
+    case PickEnd::kCancelled:
+      if (SendMessageW(window, CB_GETCURSEL, 0, 0) != list.entry) {
+        const Writing writing(*this);
+        SendMessageW(window, CB_SETCURSEL, static_cast<WPARAM>(list.entry), 0);
+      }
+      break;
+    case PickEnd::kNone: break;
+  }
+}
+
+void DialogWindow::ReportChoice(ControlId id) {
+  Control& list = controls_[static_cast<std::size_t>(id)];
+  const auto index =
+      static_cast<int>(SendMessageW(list.window, CB_GETCURSEL, 0, 0));
+  if (index < 0) return;
+  list.entry = index;
+  Report([&] { events_.OnListChoice(id, index); });
 }
 
 void DialogWindow::OnScroll(WPARAM wparam, LPARAM lparam) {
@@ -329,6 +426,7 @@ void DialogWindow::SetListSelection(ControlId list, int index) {
   if (!window) return;
   const Writing writing(*this);
   SendMessageW(window, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  controls_[static_cast<std::size_t>(list)].entry = index;
 }
 
 void DialogWindow::SetScrollPosition(ControlId bar, int position) {
@@ -359,7 +457,7 @@ void DialogWindow::FocusFirstControl() {
 }
 
 void DialogWindow::RunModal() {
-  if (running_ || ended_) return;
+  if (running_ || ended_ || !dialog_) return;
   running_ = true;
   const HWND dialog = dialog_.get();
   const ModalDialogScope modal(dialog);
@@ -389,7 +487,7 @@ void DialogWindow::RunModal() {
   ended_ = true;
   // Enabled before the dialog goes, so that activation returns to the host.
   host_windows.Restore();
-  ShowWindow(dialog, SW_HIDE);
+  if (dialog_) ShowWindow(dialog_.get(), SW_HIDE);
   running_ = false;
   if (quit) PostQuitMessage(static_cast<int>(quit_code));
 }
@@ -397,11 +495,16 @@ void DialogWindow::RunModal() {
 void DialogWindow::EndModal() {
   ended_ = true;
   // Wakes the modal loop if it waits for a message.
-  if (dialog_) PostMessageW(dialog_.get(), WM_NULL, 0, 0);
+  if (dialog_) {
+    PostMessageW(dialog_.get(), WM_NULL, 0, 0);
+  } else {
+    PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
+  }
 }
 
 void DialogWindow::BringToFront() {
   const HWND dialog = dialog_.get();
+  if (!dialog) return;
   const HWND front = GetLastActivePopup(dialog);
   SetForegroundWindow(front ? front : dialog);
   BringWindowToTop(front ? front : dialog);

@@ -5,8 +5,9 @@
 // accelerators; the window closes only by its close box (or the end of the
 // thread's message loop) and only through the model: Escape does nothing.
 // Native echoes of the model's own writes are not reported. It is owned by
-// the host's active window, if any; control ids are 1000 + the control's
-// place in the layout table (tools and tests find the controls by them).
+// the host's active window, if any, and goes when its owner does: the model
+// then closes it as if asked. Control ids are 1000 + the control's place in
+// the layout table (tools and tests find the controls by them).
 
 #include <windows.h>
 
@@ -15,6 +16,7 @@
 
 #include "platform/dialog_view.h"
 #include "platform/win32/control_subclass.h"
+#include "platform/win32/gdi.h"
 #include "platform/win32/unique_window.h"
 
 namespace quorvix::win32 {
@@ -40,10 +42,16 @@ class DialogWindow final : public DialogView {
   void BringToFront() override;
 
  private:
+  // How a pick from a list's open drop-down ended, until its end is handled.
+  enum class PickEnd { kNone, kChosen, kCancelled };
   struct Control {
     ControlKind kind;
     TwipRect bounds;
     HWND window = nullptr;
+    // Lists: the entry the model knows as shown, and the open drop-down.
+    int entry = -1;
+    bool dropped = false;
+    PickEnd pick_end = PickEnd::kNone;
   };
   // Counts the model's writes in progress: their native echoes are not the
   // user's doing.
@@ -52,7 +60,11 @@ class DialogWindow final : public DialogView {
   static INT_PTR CALLBACK DialogProcedure(HWND dialog, UINT message,
                                           WPARAM wparam, LPARAM lparam);
   INT_PTR Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  void OnDestroyed();
   void OnCommand(WPARAM wparam, LPARAM lparam);
+  void OnListNotification(ControlId id, WORD code);
+  void OnPickEnded(ControlId id);
+  void ReportChoice(ControlId id);
   void OnScroll(WPARAM wparam, LPARAM lparam);
   void Build(HINSTANCE instance, const DialogLayout& layout);
   void Place();
@@ -65,8 +77,9 @@ class DialogWindow final : public DialogView {
 
   DialogEvents& events_;
   std::vector<Control> controls_;
-  // Before the window: the hooks must outlive the controls' destruction.
+  // Before the window: the hooks and the font must outlive the controls.
   std::vector<std::unique_ptr<ControlSubclass>> hooks_;
+  UniqueFont font_;
   UniqueWindow dialog_;
   int dpi_ = USER_DEFAULT_SCREEN_DPI;
   SIZE inner_{};  // twips
