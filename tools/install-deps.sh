@@ -18,9 +18,10 @@ ola_packages=(libola-dev ola systemd)
 # The GTK dialog module, and its tests on a virtual X server with a font;
 # librsvg2-common loads the theme's arrow icons.
 gtk_packages=(libgtk-3-dev librsvg2-common xvfb xdotool fonts-dejavu-core)
+# googletest: its sources, built with mingw-w64 for the Wine contract tests.
 # wine64 recommends wine32, which must stay out: with it, wine tries the
 # 32-bit loader first, and these machines cannot run 32-bit programs.
-windows_packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
+windows_packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools googletest
                   libwine-dev wine wine64 xvfb x11-utils imagemagick
                   xdotool)
 
