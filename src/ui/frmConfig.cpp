@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "link/messages.h"
+#include "link/scoped_flag.h"
 #include "platform/error.h"
 #include "ui/config_layout.h"
 #include "ui/line_text.h"
@@ -43,18 +44,6 @@ constexpr std::uint16_t kReceiveInterval = 100;
 // What a field that holds no number stands for.
 constexpr int kNonNumericValue = 50;
 constexpr std::string_view kPortNotOpenText = "COM-Port ist nicht geöffnet!";
-
-// Holds a flag up for one scope.
-class FlagUp {
- public:
-  explicit FlagUp(bool& flag) : flag_(flag) { flag_ = true; }
-  ~FlagUp() { flag_ = false; }
-  FlagUp(const FlagUp&) = delete;
-  FlagUp& operator=(const FlagUp&) = delete;
-
- private:
-  bool& flag_;
-};
 
 }  // namespace
 
@@ -159,7 +148,7 @@ void frmConfig::cmbBaud_Click() {
 // --- connection test and terminal ---
 
 void frmConfig::cmdCheckConnection_Click() {
-  const FlagUp running(test_running_);
+  const ScopedFlag running(test_running_);
   CommControl& port = window_.comMain;
   if (!port.PortOpen()) OpenWithReport(window_);
   if (!port.PortOpen()) return;
