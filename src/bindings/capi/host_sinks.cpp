@@ -10,11 +10,11 @@ void HostTraceSink::Set(qvx_trace_fn function, void* context) {
   const std::lock_guard lock(mutex_);
   function_ = function;
   context_ = function ? context : nullptr;
+  host_listens_ = function != nullptr;
 }
 
 bool HostTraceSink::Listening() const {
-  const std::lock_guard lock(mutex_);
-  return function_ != nullptr || fallback_.Listening();
+  return host_listens_ || fallback_.Listening();
 }
 
 void HostTraceSink::Write(std::string_view line) {

@@ -8,6 +8,7 @@
 // never used again. The lock is recursive because a callback may call into
 // the plug-in, and set a sink, on the driver's thread.
 
+#include <atomic>
 #include <mutex>
 
 #include "platform/message_box.h"
@@ -30,6 +31,10 @@ class HostTraceSink : public TraceSink {
  private:
   posix::GlibLogTrace& fallback_;
   mutable std::recursive_mutex mutex_;
+  // Read without the lock: asked before every line, on the hot path of
+  // SetChannel, and a stale answer only builds a line nobody gets or
+  // skips one being swapped in.
+  std::atomic<bool> host_listens_{false};
   qvx_trace_fn function_ = nullptr;
   void* context_ = nullptr;
 };
