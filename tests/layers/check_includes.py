@@ -1,73 +1,81 @@
 #!/usr/bin/env python3
-"""Fails when an #include under src/ runs upward through the layers.
+"""Fails when an #include under src/ runs where its folder does not allow.
 
-    bindings/com, bindings/capi
-    core
-    dmxin, ui          (siblings: neither includes the other)
-    link
-    state
-    platform           (interfaces: every layer may include them)
-    platform/<os>      (back ends: the interfaces and their own folder only)
+Each folder with source files says what it may include in a file named
+may_include beside its sources: one folder under src/ per line ("link",
+"platform/posix"), "#" starts a comment. A folder may always include itself.
 
-A binding may also include the back ends it is built with.
+An include is resolved as the compiler does: first against the including
+file's own folder, then against src/. A bare name is a sibling or, when no
+folder of src/ has it, a public (include/), system or generated header; a
+bare name of another folder's header hides what it crosses, and is a fault.
 Usage: check_includes.py SRC_DIR
 """
 import pathlib
+import posixpath
 import re
 import sys
 
-# Folder -> what it may include besides itself and the interfaces.
-ALLOWED = {
-    "state": set(),
-    "link": {"state"},
-    "dmxin": {"link", "state"},
-    "ui": {"link", "state"},
-    "core": {"dmxin", "ui", "link", "state"},
-    "bindings/com": {"core", "dmxin", "ui", "link", "state", "platform/win32"},
-    "bindings/capi": {"core", "dmxin", "ui", "link", "state", "platform/posix"},
-    "platform": set(),
-    "platform/fake": set(),
-    "platform/posix": set(),
-    "platform/win32": set(),
-    "platform/gtk": {"platform/posix"},
-}
-
+RULES = "may_include"
+SOURCES = (".h", ".cpp", ".c", ".rc")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 
 
-def folder_of(relative: str) -> str:
-    """The layer folder a path under src/ belongs to."""
-    parts = relative.split("/")
-    if parts[0] in ("platform", "bindings") and len(parts) > 2:
-        return "/".join(parts[:2])
-    return parts[0]
+def read_rules(path: pathlib.Path) -> set:
+    lines = (line.split("#")[0].strip() for line in path.read_text().splitlines())
+    return {line for line in lines if line}
+
+
+def check_include(src, own, name, rules, headers):
+    """What is wrong with #include "name" in folder own, or None."""
+    local = posixpath.normpath(posixpath.join(own, name))
+    if (src / local).is_file() and not local.startswith("../"):
+        target = posixpath.dirname(local)
+        if target != own and local != name:
+            return f"{name} hides its folder: write {local}"
+    elif "/" in name:
+        target = posixpath.dirname(name)
+        if not (src / target).is_dir():
+            return None  # not a folder of src/ (common/, a generated one)
+    else:
+        if name in headers:
+            return f"{name} is not a sibling: write {' or '.join(headers[name])}"
+        return None  # a public, system or generated header
+    if target == own or target in rules.get(own, set()):
+        return None
+    return f"{own} must not include {name} ({target} is not in its {RULES})"
 
 
 def main() -> int:
     src = pathlib.Path(sys.argv[1])
+
+    def under_src(path):
+        return path.relative_to(src).as_posix()
+
+    files = sorted(p for p in src.rglob("*") if p.suffix in SOURCES and p.is_file())
+    headers = {}  # bare name -> where under src/
+    for path in files:
+        headers.setdefault(path.name, []).append(under_src(path))
+    rules = {posixpath.dirname(under_src(p)): read_rules(p)
+             for p in sorted(src.rglob(RULES))}
+
     faults = []
-    for path in sorted(src.rglob("*")):
-        if path.suffix not in (".h", ".cpp", ".c", ".rc"):
-            continue
-        relative = path.relative_to(src).as_posix()
-        source = folder_of(relative)
-        if source not in ALLOWED:
-            faults.append(f"{relative}: folder {source!r} is in no layer")
-            continue
+    for folder, allowed in rules.items():
+        faults += [f"{folder}/{RULES}: {name!r} is no folder of src/"
+                   for name in sorted(allowed) if not (src / name).is_dir()]
+    for folder in sorted({posixpath.dirname(under_src(p)) for p in files}):
+        if folder not in rules:
+            faults.append(f"{folder}: source files but no {RULES} file")
+    for path in files:
+        own = posixpath.dirname(under_src(path))
         for number, line in enumerate(path.read_text(errors="replace").splitlines(), 1):
             match = INCLUDE.match(line)
-            if not match or "/" not in match.group(1):
-                continue  # a sibling file, a generated or a public header
-            target = folder_of(match.group(1))
-            if target not in ALLOWED:
-                continue  # not a folder of src/ (a generated header)
-            if target in (source, "platform") or target in ALLOWED[source]:
-                continue
-            faults.append(f"{relative}:{number}: {source} must not include "
-                          f"{match.group(1)} ({target} is not below it)")
+            fault = match and check_include(src, own, match.group(1), rules, headers)
+            if fault:
+                faults.append(f"{under_src(path)}:{number}: {fault}")
     for fault in faults:
         print(fault)
-    print(f"{len(faults)} upward include(s)" if faults else "layers hold")
+    print(f"{len(faults)} layering fault(s)" if faults else "layers hold")
     return 1 if faults else 0
 
 

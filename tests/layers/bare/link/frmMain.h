@@ -1,0 +1,5 @@
+#pragma once
+#include "timer.h"
+#include "quorvix.h"
+#include "modMain.h"
+#include "../state/modMain.h"
