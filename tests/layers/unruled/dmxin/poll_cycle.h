@@ -1,1 +1,2 @@
 #pragma once
+#include "link/frames.h"
