@@ -26,7 +26,6 @@ ALLOWED = {
     "bindings/com": {"core", "dmxin", "ui", "link", "state", "platform/win32"},
     "bindings/capi": {"core", "dmxin", "ui", "link", "state", "platform/posix"},
     "platform": set(),
-    "platform/fake": set(),
     "platform/posix": set(),
     "platform/win32": set(),
     "platform/gtk": {"platform/posix"},

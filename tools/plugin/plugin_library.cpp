@@ -1,4 +1,4 @@
-#include "plugin_library.h"
+#include "tools/plugin/plugin_library.h"
 
 #include <dlfcn.h>
 
