@@ -6,40 +6,39 @@
 
 namespace quorvix::host {
 
-PluginLibrary::PluginLibrary(const std::string& path) {
-  handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle_ == nullptr) {
-    throw std::runtime_error("cannot load " + path + ": " + dlerror());
+void PluginLibrary::Close::operator()(void* handle) const { dlclose(handle); }
+
+PluginLibrary::PluginLibrary(const std::string& path, const Wording& wording)
+    : handle_(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+  if (!handle_) {
+    throw std::runtime_error("cannot load " + wording.file + path + ": " +
+                             dlerror());
   }
-  try {
-    Bind(create, "qvx_create");
-    Bind(destroy, "qvx_destroy");
-    Bind(pump, "qvx_pump");
-    Bind(Disable, "qvx_Disable");
-    Bind(Enable, "qvx_Enable");
-    Bind(PluginName, "qvx_PluginName");
-    Bind(SetChannel, "qvx_SetChannel");
-    Bind(Configure, "qvx_Configure");
-    Bind(Init, "qvx_Init");
-    Bind(Term, "qvx_Term");
-    Bind(last_error, "qvx_last_error");
-    Bind(set_trace, "qvx_set_trace");
-    Bind(set_message_box, "qvx_set_message_box");
-    Bind(set_ui, "qvx_set_ui");
-    Bind(set_port_device, "qvx_set_port_device");
-  } catch (...) {
-    dlclose(handle_);
-    throw;
-  }
+  Bind(create, "qvx_create", wording);
+  Bind(destroy, "qvx_destroy", wording);
+  Bind(pump, "qvx_pump", wording);
+  Bind(Disable, "qvx_Disable", wording);
+  Bind(Enable, "qvx_Enable", wording);
+  Bind(PluginName, "qvx_PluginName", wording);
+  Bind(SetChannel, "qvx_SetChannel", wording);
+  Bind(Configure, "qvx_Configure", wording);
+  Bind(Init, "qvx_Init", wording);
+  Bind(Term, "qvx_Term", wording);
+  Bind(LineStatus, "qvx_LineStatus", wording);
+  Bind(last_error, "qvx_last_error", wording);
+  Bind(set_trace, "qvx_set_trace", wording);
+  Bind(set_message_box, "qvx_set_message_box", wording);
+  Bind(set_ui, "qvx_set_ui", wording);
+  Bind(set_port_device, "qvx_set_port_device", wording);
 }
 
-PluginLibrary::~PluginLibrary() { dlclose(handle_); }
-
 template <typename Function>
-void PluginLibrary::Bind(Function& function, const char* name) {
-  void* symbol = dlsym(handle_, name);
+void PluginLibrary::Bind(Function& function, const char* name,
+                         const Wording& wording) {
+  void* symbol = dlsym(handle_.get(), name);
   if (symbol == nullptr) {
-    throw std::runtime_error(std::string("the plug-in lacks ") + name);
+    throw std::runtime_error(std::string("the plug-in lacks ") + name +
+                             wording.hint);
   }
   function = reinterpret_cast<Function>(symbol);
 }
