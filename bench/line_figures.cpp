@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <sstream>
 #include <string>
+
+#include "tools/sim/event_log_reader.h"
 
 namespace quorvix::bench {
 namespace {
@@ -32,15 +33,8 @@ std::array<unsigned char, 6> FrameBytes(int channel, int value) {
 
 std::vector<LineFrame> FramesOnLine(std::istream& log) {
   std::vector<LineFrame> frames;
-  std::string line;
-  while (std::getline(log, line)) {
-    std::istringstream words(line);
-    LineFrame frame{};
-    std::string event;
-    if (words >> frame.time_us >> event >> frame.channel >> frame.value &&
-        event == "frame") {
-      frames.push_back(frame);
-    }
+  for (const sim::LoggedFrame& frame : sim::FramesOf(sim::ReadEventLog(log))) {
+    frames.push_back({frame.time_us, frame.channel, frame.value});
   }
   return frames;
 }

@@ -23,8 +23,8 @@
 
 #include "common/temp_folder.h"
 #include "line_figures.h"
-#include "plugin_library.h"
-#include "sim_process.h"
+#include "tools/host/sim_process.h"
+#include "tools/plugin/plugin_library.h"
 
 namespace {
 

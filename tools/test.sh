@@ -68,7 +68,7 @@ stage "Fuzzers (20 s each)"
 tools/fuzz.sh build-asan 20
 
 stage "Soak (short)"
-tools/soak.sh short build
+testing/soak.sh short build
 
 stage "Wine tests"
 tests/wine/run.sh build-win64 build-win32 build/tools/sim/quorvix-sim

@@ -23,8 +23,8 @@
 #include "core/driver_module.h"
 #include "link/frames.h"
 #include "platform/error.h"
-#include "platform/fake/fake_helper.h"
-#include "platform/fake/fake_platform.h"
+#include "testing/fake/fake_helper.h"
+#include "testing/fake/fake_platform.h"
 
 namespace {
 

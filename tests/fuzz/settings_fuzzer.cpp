@@ -19,8 +19,8 @@
 #include "link/frmMain.h"
 #include "link/line_settings.h"
 #include "platform/error.h"
-#include "platform/fake/fake_platform.h"
 #include "platform/posix/keyfile_store.h"
+#include "testing/fake/fake_platform.h"
 
 namespace {
 

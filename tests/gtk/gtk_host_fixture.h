@@ -4,11 +4,9 @@
 // in front of them), and the dialog driven from a timeout on the default
 // context while Configure runs its modal loop.
 
-#include <dlfcn.h>
 #include <gtk/gtk.h>
 #include <stdlib.h>
 
-#include <fstream>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -16,6 +14,7 @@
 
 #include "box_watcher.h"
 #include "plugin_fixture.h"
+#include "tools/sim/event_log_reader.h"
 #include "widget_probe.h"
 
 namespace quorvix::test {
@@ -69,38 +68,18 @@ class PluginHostFixture : public PluginFixture {
     return rc;
   }
 
-  // What qvx_LineStatus says now (through the loaded library's handle).
+  // What qvx_LineStatus says now.
   qvx_line_status LineStatus() {
-    void* const handle = dlopen(QUORVIX_LIBRARY, RTLD_NOW | RTLD_NOLOAD);
     qvx_line_status status{};
-    if (handle == nullptr) {
-      ADD_FAILURE() << "the plug-in is not loaded";
-      return status;
-    }
-    const auto function = reinterpret_cast<decltype(&qvx_LineStatus)>(
-        dlsym(handle, "qvx_LineStatus"));
-    EXPECT_EQ(function(driver_, &status), 0) << plugin_->last_error();
-    dlclose(handle);
+    EXPECT_EQ(plugin_->LineStatus(driver_, &status), 0)
+        << plugin_->last_error();
     return status;
   }
 
   // The events "<time> <event> <details>" of the simulator's log: the
   // details of each line of that event.
   std::vector<std::string> SimEvents(int port, const std::string& event) const {
-    std::vector<std::string> found;
-    std::ifstream log(SimLog(port));
-    std::string line;
-    while (std::getline(log, line)) {
-      const std::size_t space = line.find(' ');
-      if (space == std::string::npos) continue;
-      const std::string rest = line.substr(space + 1);
-      if (rest == event) {
-        found.emplace_back();
-      } else if (rest.rfind(event + " ", 0) == 0) {
-        found.push_back(rest.substr(event.size() + 1));
-      }
-    }
-    return found;
+    return sim::EventDetails(sim::ReadEventLog(SimLog(port)), event);
   }
 
   // The value of `key` in the settings file of `title`, "" when missing.

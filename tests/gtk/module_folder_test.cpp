@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "common/temp_folder.h"
-#include "plugin_library.h"
 #include "quorvix.h"
+#include "tools/plugin/plugin_library.h"
 
 namespace quorvix::test {
 namespace {
@@ -28,7 +28,8 @@ void IgnoreBox(void*, int, const char*, const char*) {}
 
 // Loads plugin/libquorvix.so as "./libquorvix.so", moves into plugin/show
 // and asks for the dialog: the trace lines of that.
-std::vector<std::string> ConfigureFromShowFolder(const common::TempFolder& folder) {
+std::vector<std::string> ConfigureFromShowFolder(
+    const common::TempFolder& folder) {
   const fs::path plugin = folder / "plugin";
   setenv("QUORVIX_PLANTED_MARKER", (folder / "planted-module-ran").c_str(), 1);
   setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);

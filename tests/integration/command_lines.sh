@@ -42,11 +42,20 @@ expect 64 "^$" "quorvix-soak: frames takes N from 1 to 100000000, not \"abc\"" \
 expect 64 "^$" "quorvix-soak: frames takes N from 1 to 100000000, not \"-5\"" \
   "$soak" frames -5
 expect 64 "^$" "quorvix-soak: --lib needs a path" "$soak" --lib= frames 5
+# The one plug-in loader, in each program's words.
+expect 1 "^$" "^quorvix-host: cannot load /nonexistent/libquorvix.so: " \
+  "$host" --lib=/nonexistent/libquorvix.so name
+expect 1 "^$" "^quorvix-host: the plug-in lacks qvx_create\$" \
+  "$host" --lib=libm.so.6 name
 if [ $# -ge 4 ]; then
   ola=$4
   expect 64 "^$" "quorvix-ola: -u takes a universe number from 0 to 4294967295, not \"x\"" \
     "$ola" -u x
   expect 64 "^$" "quorvix-ola: -l takes a level from 0 to 4, not \"9\"" \
     "$ola" --universe=1 -l 9
+  expect 1 "^$" "cannot load the plug-in /nonexistent/libquorvix.so: " \
+    "$ola" -u 1 --library=/nonexistent/libquorvix.so
+  expect 1 "^$" "the plug-in lacks qvx_create \(too old for quorvix-ola\?\)" \
+    "$ola" -u 1 --library=libm.so.6
 fi
 exit $failed

@@ -1,11 +1,11 @@
 #pragma once
-// Reads quorvix-sim's log: "<microseconds> <event> <details>" per line.
+// quorvix-sim's log as bytes, through the simulator's own reader.
 
 #include <cstdint>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "tools/sim/event_log_reader.h"
 
 namespace quorvix::test {
 
@@ -15,32 +15,9 @@ using Bytes = std::vector<std::uint8_t>;
 inline std::vector<Bytes> LoggedBytes(const std::string& log_path,
                                       const std::string& event) {
   std::vector<Bytes> found;
-  std::ifstream log(log_path);
-  std::string line;
-  while (std::getline(log, line)) {
-    std::istringstream words(line);
-    std::string time;
-    std::string name;
-    words >> time;
-    // "reply dmxin ..." names its kind in a second word.
-    std::string wanted_kind;
-    std::string wanted_name = event;
-    if (const auto space = event.find(' '); space != std::string::npos) {
-      wanted_name = event.substr(0, space);
-      wanted_kind = event.substr(space + 1);
-    }
-    words >> name;
-    if (name != wanted_name) continue;
-    if (!wanted_kind.empty()) {
-      std::string kind;
-      words >> kind;
-      if (kind != wanted_kind) continue;
-    }
-    Bytes bytes;
-    std::string hex;
-    while (words >> hex)
-      bytes.push_back(static_cast<std::uint8_t>(std::stoi(hex, nullptr, 16)));
-    found.push_back(bytes);
+  for (const std::string& details :
+       sim::EventDetails(sim::ReadEventLog(log_path), event)) {
+    found.push_back(sim::HexBytes(details));
   }
   return found;
 }

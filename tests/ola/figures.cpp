@@ -7,22 +7,16 @@
 #include <sstream>
 
 #include "burst_frames.h"
+#include "tools/sim/event_log_reader.h"
 
 namespace quorvix::ola_testing {
 
 std::vector<LineFrame> FramesOnLine(const std::string& sim_log) {
   std::vector<LineFrame> frames;
-  std::ifstream log(sim_log);
-  std::string line;
-  while (std::getline(log, line)) {
-    std::istringstream words(line);
-    long long time = 0;
-    std::string event;
-    unsigned channel = 0;
-    unsigned value = 0;
-    if (words >> time >> event >> channel >> value && event == "frame") {
-      frames.push_back({time, channel, static_cast<std::uint8_t>(value)});
-    }
+  for (const sim::LoggedFrame& frame :
+       sim::FramesOf(sim::ReadEventLog(sim_log))) {
+    frames.push_back({frame.time_us, static_cast<unsigned>(frame.channel),
+                      static_cast<std::uint8_t>(frame.value)});
   }
   return frames;
 }

@@ -3,16 +3,17 @@
 // case needs a process of its own (the state belongs to the loaded library),
 // as ctest runs them.
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <thread>
 
 #include "quorvix.h"
+#include "tools/plugin/plugin_library.h"
 
 namespace {
 
@@ -24,29 +25,21 @@ class LineStatusTest : public ::testing::Test {
     config_ = pattern;
     setenv("XDG_CONFIG_HOME", config_.c_str(), 1);
     std::filesystem::create_directories(config_ / "quorvix");
-    library_ = dlopen(QUORVIX_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(library_, nullptr) << dlerror();
-    Bind(create_, "qvx_create");
-    Bind(init_, "qvx_Init");
-    Bind(term_, "qvx_Term");
-    Bind(status_, "qvx_LineStatus");
-    Bind(last_error_, "qvx_last_error");
-    driver_ = create_();
+    plugin_ = std::make_unique<quorvix::host::PluginLibrary>(QUORVIX_LIBRARY);
+    init_ = plugin_->Init;
+    term_ = plugin_->Term;
+    status_ = plugin_->LineStatus;
+    last_error_ = plugin_->last_error;
+    driver_ = plugin_->create();
     ASSERT_NE(driver_, nullptr);
   }
 
   void TearDown() override {
     qvx_bool ignored = 0;
     if (term_ != nullptr && driver_ != nullptr) term_(driver_, &ignored);
-    if (library_ != nullptr) dlclose(library_);
+    plugin_.reset();
     std::error_code error;
     std::filesystem::remove_all(config_, error);
-  }
-
-  template <typename Function>
-  void Bind(Function& function, const char* name) {
-    function = reinterpret_cast<Function>(dlsym(library_, name));
-    ASSERT_NE(function, nullptr) << name;
   }
 
   int Init(const std::string& settings) {
@@ -58,8 +51,7 @@ class LineStatusTest : public ::testing::Test {
   }
 
   std::filesystem::path config_;
-  void* library_ = nullptr;
-  decltype(&qvx_create) create_ = nullptr;
+  std::unique_ptr<quorvix::host::PluginLibrary> plugin_;
   decltype(&qvx_Init) init_ = nullptr;
   decltype(&qvx_Term) term_ = nullptr;
   decltype(&qvx_LineStatus) status_ = nullptr;

@@ -24,7 +24,7 @@
 #include "child_process.h"
 #include "figures.h"
 #include "olad.h"
-#include "sim_process.h"
+#include "tools/host/sim_process.h"
 
 namespace quorvix::ola_testing {
 namespace {

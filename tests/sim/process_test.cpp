@@ -14,7 +14,7 @@
 
 #include "common/temp_folder.h"
 #include "driver_port.h"
-#include "sim_process.h"
+#include "tools/host/sim_process.h"
 
 namespace quorvix::test {
 namespace {

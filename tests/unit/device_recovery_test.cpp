@@ -73,7 +73,8 @@ TEST_F(DeviceRecoveryTest, FirstWriteAfterTheLossTriesAtOnceThenOncePerSecond) {
   EXPECT_EQ(Count(kBack), 2u);
 }
 
-TEST_F(DeviceRecoveryTest, QuietReplugSendsTheFirstFrameAndRestoresTheUniverse) {
+TEST_F(DeviceRecoveryTest,
+       QuietReplugSendsTheFirstFrameAndRestoresTheUniverse) {
   StartReady();
   ASSERT_TRUE(driver.SetChannel(1, 10));
   ASSERT_TRUE(driver.SetChannel(600, 60));  // beyond one universe: not kept
@@ -98,7 +99,8 @@ TEST_F(DeviceRecoveryTest, QuietReplugSendsTheFirstFrameAndRestoresTheUniverse) 
   EXPECT_TRUE(fake.messages.shown().empty());
 }
 
-TEST_F(DeviceRecoveryTest, ValuesSetWhileGoneAreRestoredButNotThoseBeforeEnable) {
+TEST_F(DeviceRecoveryTest,
+       ValuesSetWhileGoneAreRestoredButNotThoseBeforeEnable) {
   StartReady();
   ASSERT_TRUE(driver.SetChannel(7, 70));
   ASSERT_TRUE(driver.Disable());
@@ -110,8 +112,9 @@ TEST_F(DeviceRecoveryTest, ValuesSetWhileGoneAreRestoredButNotThoseBeforeEnable)
   fake.serial.Replug();
   fake.events.Advance(1s);
   EXPECT_TRUE(driver.SetChannel(6, 1));
-  EXPECT_EQ(fake.serial.writes(),
-            (std::vector<std::string>{ChannelFrame(5, 200), ChannelFrame(6, 1)}));
+  EXPECT_EQ(
+      fake.serial.writes(),
+      (std::vector<std::string>{ChannelFrame(5, 200), ChannelFrame(6, 1)}));
 }
 
 TEST_F(DeviceRecoveryTest, StillMissingFailsAndWaitsAnotherSecond) {

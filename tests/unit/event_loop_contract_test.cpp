@@ -1,6 +1,6 @@
 // The fake loop keeps the event loops' contract.
 #include "contract/event_loop_contract.h"
-#include "platform/fake/fake_event_loop.h"
+#include "testing/fake/fake_event_loop.h"
 
 namespace quorvix::test {
 namespace {

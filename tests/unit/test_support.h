@@ -15,8 +15,8 @@
 #include "core/clsOutputDriver.h"
 #include "core/driver_module.h"
 #include "platform/error.h"
-#include "platform/fake/fake_helper.h"
-#include "platform/fake/fake_platform.h"
+#include "testing/fake/fake_helper.h"
+#include "testing/fake/fake_platform.h"
 
 namespace quorvix::test {
 

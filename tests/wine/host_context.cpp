@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "platform/win32/com_ref.h"
+#include "tools/sim/event_log_reader.h"
 
 namespace {
 
@@ -42,38 +43,22 @@ void HostContext::Pump(DWORD ms) {
 }
 
 bool HostContext::SimCommand(const std::string& line) {
-  const std::string logged = " cmd " + line + "\n";
-  const std::size_t before = CountOf(SimLog(), logged);
+  const auto taken = [&] {
+    const std::vector<std::string> lines = SimEvents("cmd");
+    return std::count(lines.begin(), lines.end(), line);
+  };
+  const auto before = taken();
   {
     std::ofstream out(std::filesystem::path(sim_commands),
                       std::ios::app | std::ios::binary);
     out << line << '\n';
   }
-  return PumpUntil([&] { return CountOf(SimLog(), logged) > before; });
+  return PumpUntil([&] { return taken() > before; });
 }
 
 std::vector<std::string> HostContext::SimEvents(const std::string& event) {
-  std::vector<std::string> found;
-  std::istringstream log(SimLog());
-  std::string line;
-  while (std::getline(log, line)) {
-    const std::size_t space = line.find(' ');
-    if (space == std::string::npos) continue;
-    const std::string rest = line.substr(space + 1);
-    if (rest == event) {
-      found.emplace_back();
-    } else if (rest.compare(0, event.size() + 1, event + " ") == 0) {
-      found.push_back(rest.substr(event.size() + 1));
-    }
-  }
-  return found;
-}
-
-std::string HostContext::SimLog() {
-  std::ifstream in(std::filesystem::path(sim_log), std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return quorvix::sim::EventDetails(
+      quorvix::sim::ReadEventLog(std::filesystem::path(sim_log)), event);
 }
 
 void SetSetting(const wchar_t* key, const wchar_t* value) {
@@ -109,15 +94,6 @@ void ClearSettings() {
 
 bool Contains(const std::vector<std::string>& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
-std::size_t CountOf(const std::string& text, const std::string& part) {
-  std::size_t count = 0;
-  for (std::size_t at = text.find(part); at != std::string::npos;
-       at = text.find(part, at + part.size())) {
-    ++count;
-  }
-  return count;
 }
 
 std::string FromHex(const std::string& hex) {

@@ -34,8 +34,6 @@ struct HostContext {
   // Sends one command line to the simulator and waits (pumping, at most
   // five seconds) until its log shows that it has taken it.
   bool SimCommand(const std::string& line);
-  // The simulator's log as it is now.
-  std::string SimLog();
   // The rest of each log line whose event is `event`, in order.
   std::vector<std::string> SimEvents(const std::string& event);
   // Pumps messages until `done` holds or `ms` have passed; returns `done()`.
@@ -57,7 +55,6 @@ std::wstring GetSetting(const wchar_t* key);
 void ClearSettings();
 
 bool Contains(const std::vector<std::string>& lines, const std::string& line);
-std::size_t CountOf(const std::string& text, const std::string& part);
 // "FF 04 00" -> bytes.
 std::string FromHex(const std::string& hex);
 std::wstring Widen(const std::string& utf8);

@@ -11,8 +11,9 @@
 
 #include "common/temp_folder.h"
 #include "host_session.h"
-#include "plugin_library.h"
-#include "sim_process.h"
+#include "tools/host/sim_process.h"
+#include "tools/plugin/plugin_library.h"
+#include "tools/sim/event_log_reader.h"
 
 namespace quorvix::host {
 namespace {
@@ -28,13 +29,8 @@ void Step(const std::string& text) { std::cout << "\n== " << text << "\n"; }
 std::vector<std::string> LogLines(const fs::path& log,
                                   const std::string& event) {
   std::vector<std::string> lines;
-  std::ifstream in(log);
-  for (std::string line; std::getline(in, line);) {
-    const std::size_t space = line.find(' ');
-    if (space != std::string::npos &&
-        line.compare(space + 1, event.size() + 1, event + " ") == 0) {
-      lines.push_back(line.substr(space + 1));
-    }
+  for (const sim::LoggedEvent& logged : sim::ReadEventLog(log)) {
+    if (sim::DetailsOf(logged, event)) lines.push_back(logged.text);
   }
   return lines;
 }

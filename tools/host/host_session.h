@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin_library.h"
+#include "tools/plugin/plugin_library.h"
 
 namespace quorvix::host {
 

@@ -10,9 +10,9 @@
 #include "command_line.h"
 #include "demo.h"
 #include "host_session.h"
-#include "plugin_library.h"
 #include "port_listing.h"
 #include "script.h"
+#include "tools/plugin/plugin_library.h"
 
 namespace {
 

@@ -35,7 +35,7 @@ std::string SettingsFileFor(const std::string& app) {
 
 }  // namespace
 
-Bridge::Bridge(const Options& options, Plugin& plugin)
+Bridge::Bridge(const Options& options, host::PluginLibrary& plugin)
     : options_(options),
       driver_(plugin, *this),
       loop_(g_main_loop_new(nullptr, FALSE), &g_main_loop_unref) {}

@@ -29,7 +29,7 @@ namespace quorvix::ola_bridge {
 
 class Bridge : public DriverEvents {
  public:
-  Bridge(const Options& options, Plugin& plugin);
+  Bridge(const Options& options, host::PluginLibrary& plugin);
   Bridge(const Bridge&) = delete;
   Bridge& operator=(const Bridge&) = delete;
 

@@ -9,7 +9,7 @@ constexpr int kNoSuchMethod = 438;
 
 }  // namespace
 
-Driver::Driver(Plugin& plugin, DriverEvents& events)
+Driver::Driver(host::PluginLibrary& plugin, DriverEvents& events)
     : plugin_(plugin), events_(events), driver_(plugin.create()) {
   if (driver_ == nullptr) {
     throw std::runtime_error(

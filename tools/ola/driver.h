@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "plugin.h"
+#include "tools/plugin/plugin_library.h"
 
 namespace quorvix::ola_bridge {
 
@@ -29,7 +29,7 @@ struct Outcome {
 class Driver {
  public:
   // Throws std::runtime_error when the plug-in cannot create a driver.
-  Driver(Plugin& plugin, DriverEvents& events);
+  Driver(host::PluginLibrary& plugin, DriverEvents& events);
   ~Driver();
   Driver(const Driver&) = delete;
   Driver& operator=(const Driver&) = delete;
@@ -53,7 +53,7 @@ class Driver {
   static void Message(void* context, int is_error, const char* title,
                       const char* text);
 
-  Plugin& plugin_;
+  host::PluginLibrary& plugin_;
   DriverEvents& events_;
   qvx_driver* driver_;
 };

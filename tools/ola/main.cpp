@@ -9,7 +9,7 @@
 #include "bridge.h"
 #include "log.h"
 #include "options.h"
-#include "plugin.h"
+#include "tools/plugin/plugin_library.h"
 
 int main(int argc, char** argv) {
   using namespace quorvix::ola_bridge;
@@ -28,7 +28,8 @@ int main(int argc, char** argv) {
       options.log_level >= kLogTrace ? ola::OLA_LOG_WARN : ola::OLA_LOG_FATAL,
       ola::OLA_LOG_STDERR);
   try {
-    Plugin plugin(options.library);
+    quorvix::host::PluginLibrary plugin(
+        options.library, {"the plug-in ", " (too old for quorvix-ola?)"});
     Bridge bridge(options, plugin);
     return bridge.Run();
   } catch (const std::exception& error) {

@@ -1,4 +1,4 @@
-// quorvix-soak: one load scenario against quorvix-sim (tools/soak.sh runs
+// quorvix-soak: one load scenario against quorvix-sim (testing/soak.sh runs
 // them all). Exit 0 when nothing that must never happen happened, 1 with
 // "soak failure: ..." when it did, 64 for a bad command line.
 #include <charconv>

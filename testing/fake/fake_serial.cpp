@@ -1,4 +1,4 @@
-#include "platform/fake/fake_serial.h"
+#include "testing/fake/fake_serial.h"
 
 #include <algorithm>
 #include <stdexcept>

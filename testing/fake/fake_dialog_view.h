@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "platform/dialog_view.h"
-#include "platform/fake/fake_event_loop.h"
+#include "testing/fake/fake_event_loop.h"
 
 namespace quorvix::fake {
 

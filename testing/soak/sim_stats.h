@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "sim_process.h"
+#include "tools/host/sim_process.h"
 
 namespace quorvix::soak {
 

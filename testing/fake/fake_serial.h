@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/fake/fake_event_loop.h"
 #include "platform/serial.h"
+#include "testing/fake/fake_event_loop.h"
 
 namespace quorvix::fake {
 

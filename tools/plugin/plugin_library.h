@@ -1,7 +1,9 @@
 #pragma once
 // libquorvix.so loaded with dlopen, the way a host loads a plug-in: every
-// entry point looked up by name.
+// entry point of quorvix.h looked up by name. The one loader of quorvix-host,
+// quorvix-ola, the tests and the benchmarks.
 
+#include <memory>
 #include <string>
 
 #include "quorvix.h"
@@ -10,9 +12,15 @@ namespace quorvix::host {
 
 class PluginLibrary {
  public:
+  // What a program adds to a failure's text: "cannot load <file><path>: ..."
+  // and "the plug-in lacks <entry point><hint>".
+  struct Wording {
+    std::string file;
+    std::string hint;
+  };
+
   // Throws std::runtime_error naming the file or the missing entry point.
-  explicit PluginLibrary(const std::string& path);
-  ~PluginLibrary();
+  explicit PluginLibrary(const std::string& path, const Wording& wording = {});
   PluginLibrary(const PluginLibrary&) = delete;
   PluginLibrary& operator=(const PluginLibrary&) = delete;
 
@@ -26,6 +34,7 @@ class PluginLibrary {
   decltype(&::qvx_Configure) Configure = nullptr;
   decltype(&::qvx_Init) Init = nullptr;
   decltype(&::qvx_Term) Term = nullptr;
+  decltype(&::qvx_LineStatus) LineStatus = nullptr;
   decltype(&::qvx_last_error) last_error = nullptr;
   decltype(&::qvx_set_trace) set_trace = nullptr;
   decltype(&::qvx_set_message_box) set_message_box = nullptr;
@@ -33,10 +42,13 @@ class PluginLibrary {
   decltype(&::qvx_set_port_device) set_port_device = nullptr;
 
  private:
+  struct Close {
+    void operator()(void* handle) const;
+  };
   template <typename Function>
-  void Bind(Function& function, const char* name);
+  void Bind(Function& function, const char* name, const Wording& wording);
 
-  void* handle_ = nullptr;
+  std::unique_ptr<void, Close> handle_;
 };
 
 }  // namespace quorvix::host

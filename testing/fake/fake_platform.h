@@ -1,13 +1,13 @@
 #pragma once
 // One of each fake, bundled as the platform the core expects.
 
-#include "platform/fake/fake_dialog_view.h"
-#include "platform/fake/fake_event_loop.h"
-#include "platform/fake/fake_messages.h"
-#include "platform/fake/fake_serial.h"
-#include "platform/fake/fake_store.h"
-#include "platform/fake/fake_trace.h"
 #include "platform/platform.h"
+#include "testing/fake/fake_dialog_view.h"
+#include "testing/fake/fake_event_loop.h"
+#include "testing/fake/fake_messages.h"
+#include "testing/fake/fake_serial.h"
+#include "testing/fake/fake_store.h"
+#include "testing/fake/fake_trace.h"
 
 namespace quorvix::fake {
 

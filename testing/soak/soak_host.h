@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "common/temp_folder.h"
-#include "plugin_library.h"
-#include "sim_process.h"
+#include "tools/host/sim_process.h"
+#include "tools/plugin/plugin_library.h"
 
 namespace quorvix::soak {
 

@@ -1,4 +1,4 @@
-#include "platform/fake/fake_event_loop.h"
+#include "testing/fake/fake_event_loop.h"
 
 #include <algorithm>
 #include <stdexcept>

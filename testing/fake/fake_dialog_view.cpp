@@ -1,4 +1,4 @@
-#include "platform/fake/fake_dialog_view.h"
+#include "testing/fake/fake_dialog_view.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "platform/fake/fake_store.h"
+#include "testing/fake/fake_store.h"
 
 #include "platform/error.h"
 

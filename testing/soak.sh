@@ -3,7 +3,7 @@
 # figure. Fails only on what must never happen: a frame lost or corrupted on
 # the line, a DMX-In report lost, doubled or out of order, memory growing
 # under a flood, a crash.
-#   tools/soak.sh [short|long] [BUILD_DIR]
+#   testing/soak.sh [short|long] [BUILD_DIR]
 # short (CI): 50,000 frames, a 5 s flood, 1,000 input changes, 3 s a rate;
 # long (releases): 1,000,000 frames, a 30 s flood, 10,000 changes, 20 s a rate.
 set -euo pipefail
@@ -17,7 +17,7 @@ case "$mode" in
   *) echo "usage: $0 [short|long] [BUILD_DIR]" >&2; exit 2 ;;
 esac
 
-soak=$build/tools/soak/quorvix-soak
+soak=$build/testing/soak/quorvix-soak
 [ -x "$soak" ] || cmake --build "$build" --target quorvix-soak
 
 failed=0
