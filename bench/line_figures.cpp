@@ -33,7 +33,7 @@ std::array<unsigned char, 6> FrameBytes(int channel, int value) {
 
 std::vector<LineFrame> FramesOnLine(std::istream& log) {
   std::vector<LineFrame> frames;
-  for (const sim::LoggedFrame& frame : sim::FramesOf(sim::ReadEventLog(log))) {
+  for (const sim::LoggedFrame& frame : sim::FramesOf(sim::ReadSimEventLog(log))) {
     frames.push_back({frame.time_us, frame.channel, frame.value});
   }
   return frames;

@@ -79,7 +79,7 @@ class PluginHostFixture : public PluginFixture {
   // The events "<time> <event> <details>" of the simulator's log: the
   // details of each line of that event.
   std::vector<std::string> SimEvents(int port, const std::string& event) const {
-    return sim::EventDetails(sim::ReadEventLog(SimLog(port)), event);
+    return sim::EventDetails(sim::ReadSimEventLog(SimLog(port)), event);
   }
 
   // The value of `key` in the settings file of `title`, "" when missing.

@@ -16,7 +16,7 @@ inline std::vector<Bytes> LoggedBytes(const std::string& log_path,
                                       const std::string& event) {
   std::vector<Bytes> found;
   for (const std::string& details :
-       sim::EventDetails(sim::ReadEventLog(log_path), event)) {
+       sim::EventDetails(sim::ReadSimEventLog(log_path), event)) {
     found.push_back(sim::HexBytes(details));
   }
   return found;

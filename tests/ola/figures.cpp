@@ -14,7 +14,7 @@ namespace quorvix::ola_testing {
 std::vector<LineFrame> FramesOnLine(const std::string& sim_log) {
   std::vector<LineFrame> frames;
   for (const sim::LoggedFrame& frame :
-       sim::FramesOf(sim::ReadEventLog(sim_log))) {
+       sim::FramesOf(sim::ReadSimEventLog(sim_log))) {
     frames.push_back({frame.time_us, static_cast<unsigned>(frame.channel),
                       static_cast<std::uint8_t>(frame.value)});
   }

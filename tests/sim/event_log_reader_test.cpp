@@ -28,7 +28,7 @@ TEST(EventLogReader, ReadsBackWhatTheSimulatorLogged) {
     writer.Write(At(1900), "reply info 41");
     writer.Write(At(2000), "handshake");
   }
-  const std::vector<LoggedEvent> log = ReadEventLog(path);
+  const std::vector<LoggedEvent> log = ReadSimEventLog(path);
   ASSERT_EQ(log.size(), 6u);
   EXPECT_EQ(log[0].time_us, 1500);
   EXPECT_EQ(log[0].text, "rx FF 04 00 01 C8 00");
@@ -50,11 +50,11 @@ TEST(EventLogReader, ReadsBackWhatTheSimulatorLogged) {
 
 TEST(EventLogReader, LeavesOutLinesWithoutATimeAndAMissingFile) {
   std::istringstream text("garbage\n12x frame 1 2\n\n34 exit\n");
-  const std::vector<LoggedEvent> log = ReadEventLog(text);
+  const std::vector<LoggedEvent> log = ReadSimEventLog(text);
   ASSERT_EQ(log.size(), 1u);
   EXPECT_EQ(log[0].time_us, 34);
   EXPECT_EQ(log[0].text, "exit");
-  EXPECT_TRUE(ReadEventLog(std::filesystem::path("/nonexistent/log")).empty());
+  EXPECT_TRUE(ReadSimEventLog(std::filesystem::path("/nonexistent/log")).empty());
   EXPECT_THROW(HexBytes("FF zz"), std::invalid_argument);
 }
 

@@ -58,7 +58,7 @@ bool HostContext::SimCommand(const std::string& line) {
 
 std::vector<std::string> HostContext::SimEvents(const std::string& event) {
   return quorvix::sim::EventDetails(
-      quorvix::sim::ReadEventLog(std::filesystem::path(sim_log)), event);
+      quorvix::sim::ReadSimEventLog(std::filesystem::path(sim_log)), event);
 }
 
 void SetSetting(const wchar_t* key, const wchar_t* value) {

@@ -29,7 +29,7 @@ void Step(const std::string& text) { std::cout << "\n== " << text << "\n"; }
 std::vector<std::string> LogLines(const fs::path& log,
                                   const std::string& event) {
   std::vector<std::string> lines;
-  for (const sim::LoggedEvent& logged : sim::ReadEventLog(log)) {
+  for (const sim::LoggedEvent& logged : sim::ReadSimEventLog(log)) {
     if (sim::DetailsOf(logged, event)) lines.push_back(logged.text);
   }
   return lines;

@@ -6,7 +6,7 @@
 
 namespace quorvix::sim {
 
-std::vector<LoggedEvent> ReadEventLog(std::istream& log) {
+std::vector<LoggedEvent> ReadSimEventLog(std::istream& log) {
   std::vector<LoggedEvent> events;
   std::string line;
   while (std::getline(log, line)) {
@@ -22,9 +22,9 @@ std::vector<LoggedEvent> ReadEventLog(std::istream& log) {
   return events;
 }
 
-std::vector<LoggedEvent> ReadEventLog(const std::filesystem::path& path) {
+std::vector<LoggedEvent> ReadSimEventLog(const std::filesystem::path& path) {
   std::ifstream log(path, std::ios::binary);
-  return ReadEventLog(log);
+  return ReadSimEventLog(log);
 }
 
 std::optional<std::string> DetailsOf(const LoggedEvent& logged,

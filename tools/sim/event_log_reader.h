@@ -19,9 +19,9 @@ struct LoggedEvent {
 };
 
 // Every line of the log that starts with a time, oldest first.
-std::vector<LoggedEvent> ReadEventLog(std::istream& log);
+std::vector<LoggedEvent> ReadSimEventLog(std::istream& log);
 // The same of a file; empty while it cannot be opened.
-std::vector<LoggedEvent> ReadEventLog(const std::filesystem::path& path);
+std::vector<LoggedEvent> ReadSimEventLog(const std::filesystem::path& path);
 
 // What follows `event` ("rx", or "reply dmxin" with its kind) after one
 // blank: "" when nothing does, nullopt when `logged` is another event.
