@@ -46,11 +46,11 @@ class SerialContract : public ::testing::Test {
 
   // The port at `baud`, its notifications counted and its bytes collected.
   void Open(std::uint32_t baud = 38400) {
-    connection_ = harness_.serial().Open(harness_.port(), LineSettings{baud},
-                                         [this] {
-                                           ++notifications_;
-                                           received_ += connection_->Read();
-                                         });
+    connection_ =
+        harness_.serial().Open(harness_.port(), LineSettings{baud}, [this] {
+          ++notifications_;
+          received_ += connection_->Read();
+        });
   }
 
   // Pumps until `done`, or gives up after a generous while; the cases check
@@ -95,8 +95,9 @@ TYPED_TEST_P(SerialContract, APortIsHeldUntilItsConnectionIsDestroyed) {
   auto& serial = this->harness_.serial();
   const int port = this->harness_.port();
   this->Open();
-  EXPECT_EQ(this->ErrorOf([&] { serial.Open(port, LineSettings{9600}, [] {}); }),
-            kPortInUse);
+  EXPECT_EQ(
+      this->ErrorOf([&] { serial.Open(port, LineSettings{9600}, [] {}); }),
+      kPortInUse);
   this->connection_.reset();
   this->Open();
   EXPECT_NE(this->connection_, nullptr);

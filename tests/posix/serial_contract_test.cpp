@@ -101,9 +101,8 @@ class TermiosSerialHarness {
   posix::PinnedContext pinned_{context_};
   posix::GlibEventLoop loop_{pinned_};
   SilentTrace trace_;
-  posix::TermiosSerial serial_{pinned_, trace_, [] {
-                                 return std::vector<posix::SerialDevice>{};
-                               }};
+  posix::TermiosSerial serial_{
+      pinned_, trace_, [] { return std::vector<posix::SerialDevice>{}; }};
   int master_ = -1;
   int slave_ = -1;
 };
