@@ -307,7 +307,7 @@ if wanted contract; then
   fi
   grep -A1 ': Skipped$' "$work/step.txt" | grep -v -e ': Skipped$' -e '^--$' |
     sort -u | sed "s/^/    skipped: /"
-  [ $status -eq 0 ] || sed "s/^/    /" "$work/step.txt" | tail -n 40
+  grep -A8 'Failure$' "$work/step.txt" | sed "s/^/    /"
 fi
 
 # --- Per-user registration writes and removes only its own keys ----------------
