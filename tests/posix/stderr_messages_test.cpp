@@ -1,12 +1,6 @@
 #include "platform/posix/stderr_messages.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace quorvix::test {
 namespace {
@@ -22,28 +16,6 @@ TEST(StderrMessages, ShowsTitleAndTextOnOneLine) {
                                  "COM3\xE2\x80\x9C"),
             "Quorvix Transmitter Driver: Gerät \xE2\x80\x9E"
             "COM3\xE2\x80\x9C");
-}
-
-TEST(StderrMessages, WritesTheLineToStandardError) {
-  char path[] = "/tmp/quorvix-stderr-XXXXXX";
-  const int file = mkstemp(path);
-  ASSERT_GE(file, 0);
-  std::fflush(stderr);
-  const int saved = dup(STDERR_FILENO);
-  dup2(file, STDERR_FILENO);
-  StderrMessages messages;
-  messages.Show(MessageIcon::kError, "First\r\nSecond");
-  messages.Show(MessageIcon::kInformation, "Done");
-  dup2(saved, STDERR_FILENO);
-  close(saved);
-  close(file);
-  std::ifstream in(path);
-  std::ostringstream text;
-  text << in.rdbuf();
-  unlink(path);
-  EXPECT_EQ(text.str(),
-            "Quorvix Transmitter Driver: First / Second\n"
-            "Quorvix Transmitter Driver: Done\n");
 }
 
 }  // namespace

@@ -42,6 +42,7 @@ failed=0
 xvfb_pid=
 sim_pid=
 feeder_pid=
+pair_pid=
 watcher_pid=
 x_server_pid=
 closer_pid=
@@ -61,6 +62,7 @@ stop_sim() {
 
 cleanup() {
   stop_sim
+  [ -n "$pair_pid" ] && kill "$pair_pid" 2>/dev/null
   [ -n "$watcher_pid" ] && kill "$watcher_pid" 2>/dev/null
   [ -n "$x_server_pid" ] && kill "$x_server_pid" 2>/dev/null
   [ -n "$closer_pid" ] && kill "$closer_pid" 2>/dev/null
@@ -272,26 +274,40 @@ run_scenario() {  # scenario [desktop: inside Wine's virtual desktop]
   fi
 }
 
-# --- The event loops' contract, kept by the hidden window's loop ---------------
+# --- The platform interfaces' contracts, kept by the Win32 back ends ---------
 
-# Each GoogleTest case counts by its name; a program that ends without
-# naming its verdicts (a crash, the timeout) fails as a whole.
+# COM8 and COM9 are two ends of a pair of pseudo-terminals (pty_pair.py).
+# Each GoogleTest case counts by its name, a skipped one is shown with its
+# reason; a program that ends without naming its verdicts (a crash, the
+# timeout) fails as a whole.
 if wanted contract; then
-  wine_step contract 120 "${wine[@]}" "$bin/quorvix_win32_contract_tests.exe"
+  python3 "$here/pty_pair.py" "$WINEPREFIX/dosdevices/com8" \
+    "$WINEPREFIX/dosdevices/com9" "$work/pty-pair-request" &
+  pair_pid=$!
+  for _ in $(seq 100); do [ -L "$WINEPREFIX/dosdevices/com9" ] && break; sleep 0.05; done
+  QUORVIX_PTY_PAIR=$(winpath "$work/pty-pair-request") \
+    wine_step contract 300 "${wine[@]}" "$bin/quorvix_win32_contract_tests.exe"
   status=$?
-  verdicts=$(sed -n -E 's/^\[ +(OK|FAILED) +\] ([^ ,]+).* \([0-9]+ ms\)$/\1 \2/p' \
+  kill "$pair_pid" 2>/dev/null
+  wait "$pair_pid" 2>/dev/null
+  pair_pid=
+  rm -f "$WINEPREFIX/dosdevices/com8" "$WINEPREFIX/dosdevices/com9"
+  verdicts=$(sed -n -E 's/^\[ +(OK|FAILED|SKIPPED) +\] ([^ ,]+).* \([0-9]+ ms\)$/\1 \2/p' \
     "$work/step.txt")
   while read -r verdict name; do
     case $verdict in
-      OK) pass "event loop contract: $name" ;;
-      FAILED) fail "event loop contract: $name" ;;
+      OK) pass "contract: $name" ;;
+      FAILED) fail "contract: $name" ;;
+      SKIPPED) echo "SKIP ${label}contract: $name" ;;
     esac
   done <<<"$verdicts"
   if [ -z "$verdicts" ] ||
      { [ $status -ne 0 ] && ! grep -q '^FAILED' <<<"$verdicts"; }; then
-    fail "event loop contract (exit $status)"
+    fail "contracts (exit $status)"
   fi
-  [ $status -eq 0 ] || sed "s/^/    /" "$work/step.txt" | tail -n 40
+  grep -A1 ': Skipped$' "$work/step.txt" | grep -v -e ': Skipped$' -e '^--$' |
+    sort -u | sed "s/^/    skipped: /"
+  grep -A8 'Failure$' "$work/step.txt" | sed "s/^/    /"
 fi
 
 # --- Per-user registration writes and removes only its own keys ----------------
