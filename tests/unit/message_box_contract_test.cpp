@@ -1,6 +1,6 @@
 // The recording message boxes keep the message boxes' contract.
 #include "contract/message_box_contract.h"
-#include "platform/fake/fake_messages.h"
+#include "testing/fake/fake_messages.h"
 
 namespace quorvix::test {
 namespace {

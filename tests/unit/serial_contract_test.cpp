@@ -1,7 +1,7 @@
 // The scripted serial line keeps the serial back ends' contract.
 #include "contract/serial_contract.h"
-#include "platform/fake/fake_event_loop.h"
-#include "platform/fake/fake_serial.h"
+#include "testing/fake/fake_event_loop.h"
+#include "testing/fake/fake_serial.h"
 
 namespace quorvix::test {
 namespace {

@@ -1,6 +1,6 @@
 // The in-memory store keeps the settings stores' contract.
 #include "contract/settings_store_contract.h"
-#include "platform/fake/fake_store.h"
+#include "testing/fake/fake_store.h"
 
 namespace quorvix::test {
 namespace {
