@@ -72,8 +72,6 @@ class DialogWindow final : public DialogView {
   void FocusFirstControl();
   ControlId IdOf(HWND window) const;
   HWND WindowOf(ControlId id) const;
-  template <typename Event>
-  void Report(Event&& event);
 
   DialogEvents& events_;
   std::vector<Control> controls_;

@@ -34,7 +34,7 @@ const Gdi* GdiFunctions() {
   return gdi.get();
 }
 
-void FontDeleter::operator()(HFONT font) const {
+void FontTraits::Free(HFONT font) {
   if (const Gdi* gdi = GdiFunctions()) gdi->DeleteObject(font);
 }
 

@@ -3,16 +3,15 @@
 
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
+#include "common/scoped_handle.h"
 
 namespace quorvix::win32 {
 
-struct WindowDestroyer {
-  void operator()(HWND window) const { DestroyWindow(window); }
+struct WindowTraits {
+  static HWND Invalid() { return nullptr; }
+  static void Free(HWND window) { DestroyWindow(window); }
 };
 
-using UniqueWindow =
-    std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+using UniqueWindow = common::ScopedHandle<WindowTraits>;
 
 }  // namespace quorvix::win32
