@@ -7,9 +7,11 @@
 #include <csignal>
 #include <cstdlib>
 #include <exception>
+#include <utility>
 
 #include "line_rate.h"
 #include "log.h"
+#include "platform/guard.h"
 
 namespace quorvix::ola_bridge {
 namespace {
@@ -74,14 +76,12 @@ int Bridge::Run() {
 
 template <typename Step>
 void Bridge::Guarded(Step&& step) {
-  try {
-    step();
-  } catch (const std::exception& error) {
-    Log(Priority::kError, std::string("stopping: ") + error.what());
-    failure_exit_code_ = 1;
-    g_main_loop_quit(loop_.get());
-  } catch (...) {
-    Log(Priority::kError, "stopping: an unknown error");
+  const bool completed =
+      Guard(std::forward<Step>(step),
+            PassCaught("an unknown error", [](const std::exception& error) {
+              Log(Priority::kError, std::string("stopping: ") + error.what());
+            }));
+  if (!completed) {
     failure_exit_code_ = 1;
     g_main_loop_quit(loop_.get());
   }

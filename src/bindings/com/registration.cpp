@@ -8,7 +8,7 @@
 #include "bindings/com/quorvix_idl.h"
 #include "bindings/com/server.h"
 #include "platform/win32/com_ref.h"
-#include "platform/win32/unique_key.h"
+#include "platform/win32/unique_handle.h"
 
 // In oleaut32 since Vista; Debian's mingw-w64 headers do not declare them.
 extern "C" {

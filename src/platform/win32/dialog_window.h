@@ -17,7 +17,7 @@
 #include "platform/dialog_view.h"
 #include "platform/win32/control_subclass.h"
 #include "platform/win32/gdi.h"
-#include "platform/win32/unique_window.h"
+#include "platform/win32/unique_handle.h"
 
 namespace quorvix::win32 {
 

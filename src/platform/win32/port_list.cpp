@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/win32/serial_port.h"
-#include "platform/win32/unique_key.h"
+#include "platform/win32/unique_handle.h"
 
 namespace quorvix::win32 {
 namespace {

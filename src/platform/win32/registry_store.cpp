@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/error.h"
-#include "platform/win32/unique_key.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 
 namespace quorvix::win32 {

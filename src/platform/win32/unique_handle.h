@@ -1,5 +1,6 @@
 #pragma once
-// Ownership of a kernel handle: closed with its owner object.
+// Ownership of what Win32 hands out: kernel handles, windows and registry
+// keys, each let go with its owner object.
 
 #include <windows.h>
 
@@ -16,7 +17,18 @@ struct HandleTraits {
   }
   static void Free(HANDLE handle) { CloseHandle(handle); }
 };
-
 using UniqueHandle = common::ScopedHandle<HandleTraits>;
+
+struct WindowTraits {
+  static HWND Invalid() { return nullptr; }
+  static void Free(HWND window) { DestroyWindow(window); }
+};
+using UniqueWindow = common::ScopedHandle<WindowTraits>;
+
+struct KeyTraits {
+  static HKEY Invalid() { return nullptr; }
+  static void Free(HKEY key) { RegCloseKey(key); }
+};
+using UniqueKey = common::ScopedHandle<KeyTraits>;
 
 }  // namespace quorvix::win32
