@@ -1,5 +1,6 @@
 #include "platform/win32/gdi.h"
 
+#include <memory>
 #include <string>
 
 namespace quorvix::win32 {

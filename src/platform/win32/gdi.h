@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "common/scoped_handle.h"
 
 namespace quorvix::win32 {
