@@ -3,34 +3,16 @@
 
 #include <unistd.h>
 
-#include <utility>
+#include "common/scoped_handle.h"
 
 namespace quorvix::common {
 
-class UniqueFd {
- public:
-  UniqueFd() = default;
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  UniqueFd(UniqueFd&& other) noexcept : fd_(other.Release()) {}
-  UniqueFd& operator=(UniqueFd&& other) noexcept {
-    if (this != &other) Reset(other.Release());
-    return *this;
-  }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  ~UniqueFd() { Reset(); }
-
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  // Hands the descriptor on; the caller closes it.
-  int Release() { return std::exchange(fd_, -1); }
-  void Reset(int fd = -1) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = fd;
-  }
-
- private:
-  int fd_ = -1;
+struct FdTraits {
+  static int Invalid() { return -1; }
+  static bool IsValid(int fd) { return fd >= 0; }
+  static void Free(int fd) { ::close(fd); }
 };
+
+using UniqueFd = ScopedHandle<FdTraits>;
 
 }  // namespace quorvix::common

@@ -38,7 +38,7 @@ int main() {
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t length = sizeof address;
-  if (!socket_fd.valid() ||
+  if (!socket_fd.is_valid() ||
       ::bind(socket_fd.get(), reinterpret_cast<const sockaddr*>(&address),
              sizeof address) != 0 ||
       ::getsockname(socket_fd.get(), reinterpret_cast<sockaddr*>(&address),

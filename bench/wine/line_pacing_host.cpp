@@ -240,7 +240,7 @@ bool RawFlood(const Options& options, std::vector<Sent>& sent,
   const quorvix::win32::UniqueHandle port(
       CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                   OPEN_EXISTING, 0, nullptr));
-  if (!port.valid()) {
+  if (!port.is_valid()) {
     std::fprintf(stderr, "COM%d cannot be opened (error %lu)\n", options.port,
                  GetLastError());
     return false;

@@ -13,6 +13,7 @@
 #include "link/messages.h"
 #include "link/scoped_flag.h"
 #include "platform/error.h"
+#include "platform/guard.h"
 #include "ui/config_layout.h"
 #include "ui/line_text.h"
 #include "ui/list_entries.h"
@@ -44,6 +45,14 @@ constexpr std::uint16_t kReceiveInterval = 100;
 // What a field that holds no number stands for.
 constexpr int kNonNumericValue = 50;
 constexpr std::string_view kPortNotOpenText = "COM-Port ist nicht geöffnet!";
+
+// What the error box says about a handler's failure.
+std::string FailureText(const std::exception& error) {
+  const auto* known = dynamic_cast<const Error*>(&error);
+  return known != nullptr && known->number() == kPortNotOpen
+             ? std::string(kPortNotOpenText)
+             : "Fehler: " + std::string(error.what());
+}
 
 }  // namespace
 
@@ -296,13 +305,8 @@ template <typename Handler>
 void frmConfig::Dispatch(Handler&& handler) {
   if (closed_) return;
   ++handler_depth_;
-  try {
-    handler();
-  } catch (const std::exception& error) {
-    ShowFailure(error);
-  } catch (...) {
-    ShowFailure(std::runtime_error("unknown error"));
-  }
+  Guard(std::forward<Handler>(handler),
+        ToMessageBox(window_.platform.messages, FailureText));
   --handler_depth_;
   if (handler_depth_ == 0 && close_requested_) {
     try {
@@ -310,17 +314,6 @@ void frmConfig::Dispatch(Handler&& handler) {
     } catch (...) {  // the window must go regardless
       if (view_) view_->EndModal();
     }
-  }
-}
-
-void frmConfig::ShowFailure(const std::exception& error) noexcept {
-  try {
-    const auto* known = dynamic_cast<const Error*>(&error);
-    const std::string text = known != nullptr && known->number() == kPortNotOpen
-                                 ? std::string(kPortNotOpenText)
-                                 : "Fehler: " + std::string(error.what());
-    window_.platform.messages.Show(MessageIcon::kError, text);
-  } catch (...) {  // nobody left to tell
   }
 }
 

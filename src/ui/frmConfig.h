@@ -110,7 +110,6 @@ class frmConfig final : private DialogEvents {
   // close asked for meanwhile follows once the outermost handler is done.
   template <typename Handler>
   void Dispatch(Handler&& handler);
-  void ShowFailure(const std::exception& error) noexcept;
   void Close();
 
   frmMain& window_;

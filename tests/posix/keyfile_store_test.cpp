@@ -249,7 +249,7 @@ TEST_F(KeyFileStoreTest, AWriterWaitsForTheLockOnlySoLong) {
   // Another program in the middle of its own write.
   const common::UniqueFd held(open((home_.quorvix() / ".Show.ini.lock").c_str(),
                                    O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-  ASSERT_TRUE(held.valid());
+  ASSERT_TRUE(held.is_valid());
   ASSERT_EQ(flock(held.get(), LOCK_EX), 0);
 
   KeyFileStore impatient(std::chrono::milliseconds(20));

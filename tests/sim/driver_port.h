@@ -15,7 +15,7 @@ class Port {
  public:
   explicit Port(const std::string& path);
 
-  bool open() const { return fd_.valid(); }
+  bool open() const { return fd_.is_valid(); }
   void Write(const std::vector<std::uint8_t>& bytes);
   std::vector<std::uint8_t> Read(
       std::size_t count);         // fewer only if the line ends

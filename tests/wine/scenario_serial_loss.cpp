@@ -71,11 +71,11 @@ Port OpenPort(HostContext& host, HiddenWindowLoop& loop, RecordingTrace& trace,
                                   nullptr));
   Port port;
   HANDLE spare = nullptr;
-  if (!host.checks.Expect(
-          handle.valid() && DuplicateHandle(GetCurrentProcess(), handle.get(),
-                                            GetCurrentProcess(), &spare, 0,
-                                            FALSE, DUPLICATE_SAME_ACCESS),
-          "COM5 opened, with a second handle")) {
+  if (!host.checks.Expect(handle.is_valid() &&
+                              DuplicateHandle(GetCurrentProcess(), handle.get(),
+                                              GetCurrentProcess(), &spare, 0,
+                                              FALSE, DUPLICATE_SAME_ACCESS),
+                          "COM5 opened, with a second handle")) {
     return port;
   }
   port.spare = UniqueHandle(spare);
@@ -88,7 +88,7 @@ Port OpenPort(HostContext& host, HiddenWindowLoop& loop, RecordingTrace& trace,
       port.reader = UniqueHandle(OpenThread(SYNCHRONIZE, FALSE, id));
     }
   }
-  host.checks.Expect(port.reader.valid(), "the reader thread is found");
+  host.checks.Expect(port.reader.is_valid(), "the reader thread is found");
   return port;
 }
 
@@ -174,7 +174,8 @@ void FailedWriteOnAMutePortIsALoss(HostContext& host, HiddenWindowLoop& loop) {
                                      PIPE_TYPE_BYTE, 1, 0, 4096, 0, nullptr));
   const UniqueHandle writer(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr,
                                         OPEN_EXISTING, 0, nullptr));
-  if (!host.checks.Expect(pipe.valid() && writer.valid(), "a one-way pipe")) {
+  if (!host.checks.Expect(pipe.is_valid() && writer.is_valid(),
+                          "a one-way pipe")) {
     return;
   }
   RecordingTrace trace;

@@ -53,8 +53,8 @@ SimProcess::SimProcess(const std::string& program,
   }
   to_child_ = std::move(input.write);
   from_child_ = std::move(output.read);
-  input.read.Reset();
-  output.write.Reset();
+  input.read.reset();
+  output.write.reset();
 
   std::string first;
   try {
@@ -77,7 +77,7 @@ SimProcess::~SimProcess() {
 
 std::string SimProcess::Command(const std::string& line) {
   const std::string text = line + "\n";
-  if (!to_child_.valid() ||
+  if (!to_child_.is_valid() ||
       ::write(to_child_.get(), text.data(), text.size()) !=
           static_cast<ssize_t>(text.size())) {
     throw std::runtime_error("quorvix-sim is gone");
@@ -85,7 +85,7 @@ std::string SimProcess::Command(const std::string& line) {
   return ReadLine();
 }
 
-void SimProcess::CloseInput() { to_child_.Reset(); }
+void SimProcess::CloseInput() { to_child_.reset(); }
 
 void SimProcess::Signal(int signal) {
   if (pid_ > 0) ::kill(pid_, signal);
@@ -134,7 +134,7 @@ int SimProcess::Finish() {
   // The end of its output is the end of the simulator.
   if (!DrainOutput()) ::kill(pid_, SIGKILL);
   const int exit_code = Wait();
-  from_child_.Reset();
+  from_child_.reset();
   return exit_code;
 }
 

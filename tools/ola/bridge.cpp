@@ -7,9 +7,11 @@
 #include <csignal>
 #include <cstdlib>
 #include <exception>
+#include <utility>
 
 #include "line_rate.h"
 #include "log.h"
+#include "platform/guard.h"
 
 namespace quorvix::ola_bridge {
 namespace {
@@ -62,11 +64,11 @@ int Bridge::Run() {
   ola_ = std::make_unique<OlaLink>(
       options_.universe,
       [this](std::span<const std::uint8_t> frame) { OnFrame(frame); });
-  sigint_.Reset(g_unix_signal_add(SIGINT, &Bridge::OnSignal, this));
-  sigterm_.Reset(g_unix_signal_add(SIGTERM, &Bridge::OnSignal, this));
+  sigint_.reset(g_unix_signal_add(SIGINT, &Bridge::OnSignal, this));
+  sigterm_.reset(g_unix_signal_add(SIGTERM, &Bridge::OnSignal, this));
   // Enable runs inside the loop, so a signal during its handshake is not
   // lost before the loop starts.
-  start_.Reset(g_idle_add(&Bridge::OnStart, this));
+  start_.reset(g_idle_add(&Bridge::OnStart, this));
   g_main_loop_run(loop_.get());
   const int code = Stop();
   return failure_exit_code_ != 0 ? failure_exit_code_ : code;
@@ -74,14 +76,12 @@ int Bridge::Run() {
 
 template <typename Step>
 void Bridge::Guarded(Step&& step) {
-  try {
-    step();
-  } catch (const std::exception& error) {
-    Log(Priority::kError, std::string("stopping: ") + error.what());
-    failure_exit_code_ = 1;
-    g_main_loop_quit(loop_.get());
-  } catch (...) {
-    Log(Priority::kError, "stopping: an unknown error");
+  const bool completed =
+      Guard(std::forward<Step>(step),
+            PassCaught("an unknown error", [](const std::exception& error) {
+              Log(Priority::kError, std::string("stopping: ") + error.what());
+            }));
+  if (!completed) {
     failure_exit_code_ = 1;
     g_main_loop_quit(loop_.get());
   }
@@ -120,7 +120,7 @@ void Bridge::TryEnable() {
             "; retrying every " + std::to_string(kEnableRetrySeconds) + " s");
     // A port left open after a failed handshake would never be reopened.
     driver_.Disable();
-    enable_retry_.Reset(g_timeout_add_seconds(kEnableRetrySeconds,
+    enable_retry_.reset(g_timeout_add_seconds(kEnableRetrySeconds,
                                               &Bridge::OnEnableRetry, this));
     return;
   }
@@ -142,7 +142,7 @@ void Bridge::TryEnable() {
       " channel frames a second");
   if (options_.input_universe && status.dmx_in_active != 0 &&
       status.dmx_in_interval_ms > 0) {
-    input_tick_.Reset(
+    input_tick_.reset(
         g_timeout_add(static_cast<guint>(status.dmx_in_interval_ms),
                       &Bridge::OnInputTick, this));
   }
@@ -153,20 +153,20 @@ void Bridge::LoseTransmitter(const std::string& why) {
   Log(Priority::kWarning, why + "; enabling again every " +
                               std::to_string(kEnableRetrySeconds) + " s");
   ready_ = false;
-  send_.Reset();
-  input_tick_.Reset();
+  send_.reset();
+  input_tick_.reset();
   driver_.Disable();
-  enable_retry_.Reset(
+  enable_retry_.reset(
       g_timeout_add_seconds(kEnableRetrySeconds, &Bridge::OnEnableRetry, this));
 }
 
 void Bridge::OnFrame(std::span<const std::uint8_t> frame) {
   table_.Update(frame);
-  if (ready_ && !send_.Active()) ScheduleSend(0);
+  if (ready_ && !send_) ScheduleSend(0);
 }
 
 void Bridge::ScheduleSend(guint delay_ms) {
-  send_.Reset(g_timeout_add(delay_ms, &Bridge::OnSendTimer, this));
+  send_.reset(g_timeout_add(delay_ms, &Bridge::OnSendTimer, this));
 }
 
 void Bridge::SendPass() {
@@ -204,10 +204,10 @@ void Bridge::SendInput() {
 }
 
 int Bridge::Stop() {
-  start_.Reset();
-  enable_retry_.Reset();
-  send_.Reset();
-  input_tick_.Reset();
+  start_.reset();
+  enable_retry_.reset();
+  send_.reset();
+  input_tick_.reset();
   ola_.reset();
   driver_.Disable();
   if (const Outcome term = driver_.Term(); term.error != 0) {
@@ -250,21 +250,21 @@ void Bridge::OnInput(std::int32_t channel, std::uint8_t value) {
 
 gboolean Bridge::OnStart(gpointer self) {
   auto& bridge = *static_cast<Bridge*>(self);
-  bridge.start_.Forget();
+  Forget(bridge.start_);
   bridge.Guarded([&] { bridge.TryEnable(); });
   return G_SOURCE_REMOVE;
 }
 
 gboolean Bridge::OnEnableRetry(gpointer self) {
   auto& bridge = *static_cast<Bridge*>(self);
-  bridge.enable_retry_.Forget();
+  Forget(bridge.enable_retry_);
   bridge.Guarded([&] { bridge.TryEnable(); });
   return G_SOURCE_REMOVE;
 }
 
 gboolean Bridge::OnSendTimer(gpointer self) {
   auto& bridge = *static_cast<Bridge*>(self);
-  bridge.send_.Forget();
+  Forget(bridge.send_);
   bridge.Guarded([&] { bridge.SendPass(); });
   return G_SOURCE_REMOVE;
 }

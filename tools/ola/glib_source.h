@@ -4,27 +4,18 @@
 
 #include <glib.h>
 
-#include <utility>
+#include "common/scoped_handle.h"
 
 namespace quorvix::ola_bridge {
 
-class GlibSource {
- public:
-  GlibSource() = default;
-  ~GlibSource() { Reset(); }
-  GlibSource(const GlibSource&) = delete;
-  GlibSource& operator=(const GlibSource&) = delete;
-
-  void Reset(guint id = 0) {
-    if (id_ != 0) g_source_remove(id_);
-    id_ = id;
-  }
-  // The source's callback is returning G_SOURCE_REMOVE: GLib removes it.
-  void Forget() { id_ = 0; }
-  bool Active() const { return id_ != 0; }
-
- private:
-  guint id_ = 0;
+struct GlibSourceTraits {
+  static guint Invalid() { return 0; }
+  static void Free(guint id) { g_source_remove(id); }
 };
+
+using GlibSource = common::ScopedHandle<GlibSourceTraits>;
+
+// The source's callback is returning G_SOURCE_REMOVE: GLib removes it.
+inline void Forget(GlibSource& source) { static_cast<void>(source.release()); }
 
 }  // namespace quorvix::ola_bridge

@@ -26,7 +26,7 @@ OlaLink::OlaLink(std::uint32_t universe, FrameHandler on_frame)
 }
 
 OlaLink::~OlaLink() {
-  retry_.Reset();
+  retry_.reset();
   Disconnect();
 }
 
@@ -61,7 +61,7 @@ void OlaLink::TryConnect() {
   client_->RegisterUniverse(
       universe_, ola::client::REGISTER,
       ola::NewSingleCallback(this, &OlaLink::OnRegistered));
-  watch_.Reset(
+  watch_.reset(
       g_unix_fd_add(socket_->ReadDescriptor(),
                     static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
                     &OlaLink::OnReadable, this));
@@ -72,7 +72,7 @@ void OlaLink::TryConnect() {
 }
 
 void OlaLink::Disconnect() {
-  watch_.Reset();
+  watch_.reset();
   if (client_) {
     // Also after a close (the SelectServer keeps a closed socket), and
     // before Stop closes the descriptor it is known by.
@@ -84,7 +84,7 @@ void OlaLink::Disconnect() {
 }
 
 void OlaLink::ScheduleRetry() {
-  retry_.Reset(g_timeout_add_seconds(kRetrySeconds, &OlaLink::OnRetry, this));
+  retry_.reset(g_timeout_add_seconds(kRetrySeconds, &OlaLink::OnRetry, this));
 }
 
 void OlaLink::OnClosed() {
@@ -134,7 +134,7 @@ gboolean OlaLink::OnReadable(gint /*fd*/, GIOCondition /*condition*/,
   auto& link = *static_cast<OlaLink*>(self);
   link.select_server_.RunOnce(ola::TimeInterval(0, 0));
   if (!link.closed_) return G_SOURCE_CONTINUE;
-  link.watch_.Forget();
+  Forget(link.watch_);
   link.Disconnect();
   Log(Priority::kWarning, "lost the connection to " + Where() +
                               "; retrying every " +
@@ -145,7 +145,7 @@ gboolean OlaLink::OnReadable(gint /*fd*/, GIOCondition /*condition*/,
 
 gboolean OlaLink::OnRetry(gpointer self) {
   auto& link = *static_cast<OlaLink*>(self);
-  link.retry_.Forget();
+  Forget(link.retry_);
   link.TryConnect();
   return G_SOURCE_REMOVE;
 }

@@ -6,7 +6,7 @@
 
 namespace quorvix::host {
 
-void PluginLibrary::Close::operator()(void* handle) const { dlclose(handle); }
+void PluginLibrary::LibraryTraits::Free(void* handle) { dlclose(handle); }
 
 PluginLibrary::PluginLibrary(const std::string& path, const Wording& wording)
     : handle_(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {

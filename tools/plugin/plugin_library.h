@@ -3,9 +3,9 @@
 // entry point of quorvix.h looked up by name. The one loader of quorvix-host,
 // quorvix-ola, the tests and the benchmarks.
 
-#include <memory>
 #include <string>
 
+#include "common/scoped_handle.h"
 #include "quorvix.h"
 
 namespace quorvix::host {
@@ -42,13 +42,14 @@ class PluginLibrary {
   decltype(&::qvx_set_port_device) set_port_device = nullptr;
 
  private:
-  struct Close {
-    void operator()(void* handle) const;
+  struct LibraryTraits {
+    static void* Invalid() { return nullptr; }
+    static void Free(void* handle);
   };
   template <typename Function>
   void Bind(Function& function, const char* name, const Wording& wording);
 
-  std::unique_ptr<void, Close> handle_;
+  common::ScopedHandle<LibraryTraits> handle_;
 };
 
 }  // namespace quorvix::host

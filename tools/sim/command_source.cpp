@@ -16,7 +16,7 @@ common::UniqueFd OpenCommandSource(const std::string& path) {
   const bool fifo = stat(path.c_str(), &info) == 0 && S_ISFIFO(info.st_mode);
   common::UniqueFd fd(
       open(path.c_str(), (fifo ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK));
-  if (!fd.valid()) {
+  if (!fd.is_valid()) {
     throw std::runtime_error("--commands " + path + ": " +
                              std::strerror(errno));
   }

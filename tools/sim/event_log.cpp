@@ -11,7 +11,7 @@ namespace quorvix::sim {
 EventLog::EventLog(const std::string& path)
     : fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
                  0644)) {
-  if (!fd_.valid()) {
+  if (!fd_.is_valid()) {
     throw std::runtime_error("cannot open log file '" + path +
                              "': " + std::strerror(errno));
   }

@@ -18,7 +18,7 @@ class EventLog {
   // Creates or truncates the file; throws std::runtime_error naming it.
   explicit EventLog(const std::string& path);
 
-  bool enabled() const { return fd_.valid(); }
+  bool enabled() const { return fd_.is_valid(); }
   void Write(Time at, std::string_view event);
 
  private:

@@ -37,8 +37,8 @@ PseudoTerminal::PseudoTerminal() {
     throw std::runtime_error(std::string("cannot open a pseudo-terminal: ") +
                              std::strerror(errno));
   }
-  master_.Reset(master);
-  slave_.Reset(slave);
+  master_.reset(master);
+  slave_.reset(slave);
   path_ = name.data();
   SetFlags(master, O_NONBLOCK);
   SetFlags(slave, O_NONBLOCK);
@@ -53,7 +53,7 @@ long PseudoTerminal::Speed() const {
       {B115200, 115200}, {B230400, 230400}, {B460800, 460800},
   }};
   termios settings{};
-  if (!slave_.valid() || ::tcgetattr(slave_.get(), &settings) != 0) return 0;
+  if (!slave_.is_valid() || ::tcgetattr(slave_.get(), &settings) != 0) return 0;
   const speed_t speed = ::cfgetospeed(&settings);
   for (const auto& [code, baud] : kSpeeds) {
     if (code == speed) return baud;
@@ -62,8 +62,8 @@ long PseudoTerminal::Speed() const {
 }
 
 void PseudoTerminal::Close() {
-  slave_.Reset();
-  master_.Reset();
+  slave_.reset();
+  master_.reset();
 }
 
 DeviceLink::DeviceLink(std::filesystem::path link, std::filesystem::path target)

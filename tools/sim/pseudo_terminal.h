@@ -18,7 +18,7 @@ class PseudoTerminal {
   // Throws std::runtime_error when no pseudo-terminal can be had.
   PseudoTerminal();
 
-  bool open() const { return master_.valid(); }
+  bool open() const { return master_.is_valid(); }
   int master() const { return master_.get(); }
   const std::string& path() const { return path_; }
 

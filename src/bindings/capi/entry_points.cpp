@@ -9,6 +9,7 @@
 #include "link/line_settings.h"
 #include "platform/current_error.h"
 #include "platform/error.h"
+#include "platform/guard.h"
 #include "platform/posix/glib_log_trace.h"
 #include "platform/posix/port_links.h"
 #include "platform/posix/serial_devices.h"
@@ -85,12 +86,8 @@ int Run(const char* entry_point, qvx_driver* driver, const void* result,
         Operation&& operation) {
   if (const int rc = CheckCall(entry_point, driver, result)) return rc;
   ++driver->calls_in_progress;
-  int rc = 0;
-  try {
-    operation(driver->driver);
-  } catch (...) {
-    rc = FailWithCurrent();
-  }
+  const int rc =
+      Guard([&] { operation(driver->driver); }, FailWithCurrent).value_or(0);
   if (--driver->calls_in_progress == 0 && driver->destroy_requested) {
     runtime->DestroyDriver(driver);
   }

@@ -9,8 +9,10 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/error.h"
+#include "platform/guard.h"
 
 namespace quorvix::com {
 
@@ -30,12 +32,7 @@ Failure CurrentFailure();
 // Runs `operation`, catching whatever it throws.
 template <typename Operation>
 std::optional<Failure> Attempt(Operation&& operation) noexcept {
-  try {
-    operation();
-    return std::nullopt;
-  } catch (...) {
-    return CurrentFailure();
-  }
+  return Guard(std::forward<Operation>(operation), CurrentFailure);
 }
 
 // Sets the thread's IErrorInfo and returns the HRESULT (S_OK for none).

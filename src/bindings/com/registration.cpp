@@ -8,6 +8,7 @@
 #include "bindings/com/quorvix_idl.h"
 #include "bindings/com/server.h"
 #include "platform/win32/com_ref.h"
+#include "platform/win32/unique_handle.h"
 
 // In oleaut32 since Vista; Debian's mingw-w64 headers do not declare them.
 extern "C" {
@@ -42,16 +43,15 @@ Root RootFor(RegistrationScope scope) {
 
 LSTATUS SetText(const Root& root, const std::wstring& path, const wchar_t* name,
                 const std::wstring& value) {
-  HKEY key = nullptr;
-  LSTATUS status = RegCreateKeyExW(root.key, (root.prefix + path).c_str(), 0,
-                                   nullptr, REG_OPTION_NON_VOLATILE,
-                                   KEY_SET_VALUE, nullptr, &key, nullptr);
+  HKEY created = nullptr;
+  const LSTATUS status = RegCreateKeyExW(
+      root.key, (root.prefix + path).c_str(), 0, nullptr,
+      REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &created, nullptr);
   if (status != ERROR_SUCCESS) return status;
-  status = RegSetValueExW(
-      key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+  const win32::UniqueKey key(created);
+  return RegSetValueExW(
+      key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
-  return status;
 }
 
 LSTATUS DeleteTree(const Root& root, const std::wstring& path) {

@@ -9,6 +9,7 @@
 #include "platform/gtk/grid_cells.h"
 #include "platform/gtk/keys.h"
 #include "platform/gtk/owner_window.h"
+#include "platform/guard.h"
 
 namespace quorvix::gtk {
 namespace {
@@ -47,7 +48,7 @@ DialogWindow::DialogWindow(const DialogLayout& layout, DialogEvents& events)
       arrow_style_(AdoptRef(NewArrowStyle())),
       controls_(layout.controls.size()),
       window_(gtk_window_new(GTK_WINDOW_TOPLEVEL)) {
-  GtkWindow* const window = window_.window();
+  GtkWindow* const window = GTK_WINDOW(window_.get());
   const std::string caption = ValidText(layout.caption);
   gtk_window_set_title(window, caption.c_str());
   gtk_window_set_resizable(window, FALSE);
@@ -58,7 +59,7 @@ DialogWindow::DialogWindow(const DialogLayout& layout, DialogEvents& events)
   gtk_window_set_position(window, GTK_WIN_POS_CENTER);
   if (GtkWindow* const owner = OwnerWindow()) {
     gtk_window_set_transient_for(window, owner);
-    owner_ = GObjectRef<GtkWindow>(owner);
+    owner_ = SinkRef(owner);
     owner_destroyed_ =
         g_signal_connect(owner, "destroy", G_CALLBACK(OnOwnerDestroyed), this);
   }
@@ -99,7 +100,7 @@ void DialogWindow::Build(const DialogLayout& layout) {
   if (default_button_ != kNoControl) {
     GtkWidget* const button = FocusTarget(default_button_);
     gtk_widget_set_can_default(button, TRUE);
-    gtk_window_set_default(window_.window(), button);
+    gtk_window_set_default(GTK_WINDOW(window_.get()), button);
   }
 }
 
@@ -198,19 +199,10 @@ ControlKind DialogWindow::KindOf(ControlId id) const {
                           : controls_[static_cast<std::size_t>(id)].kind;
 }
 
-template <typename Event>
-void DialogWindow::Report(Event&& event) {
-  if (quiet_) return;
-  // The model reports its own failures; nothing may unwind through GTK.
-  try {
-    event();
-  } catch (...) {
-  }
-}
-
 void DialogWindow::MoveFocus(bool forward) {
   if (tab_order_.empty()) return;
-  const ControlId now = ControlOf(gtk_window_get_focus(window_.window()));
+  const ControlId now =
+      ControlOf(gtk_window_get_focus(GTK_WINDOW(window_.get())));
   const auto at = std::find(tab_order_.begin(), tab_order_.end(), now);
   const auto count = static_cast<std::ptrdiff_t>(tab_order_.size());
   std::ptrdiff_t next = 0;
@@ -225,7 +217,8 @@ void DialogWindow::MoveFocus(bool forward) {
 
 bool DialogWindow::OnWindowKey(GdkEventKey* key) {
   const guint modifiers = key->state & gtk_accelerator_get_default_mod_mask();
-  const ControlId focus = ControlOf(gtk_window_get_focus(window_.window()));
+  const ControlId focus =
+      ControlOf(gtk_window_get_focus(GTK_WINDOW(window_.get())));
   if (IsTabKey(key->keyval)) {
     if (modifiers & (GDK_CONTROL_MASK | GDK_MOD1_MASK)) return false;
     MoveFocus(!(modifiers & GDK_SHIFT_MASK) &&
@@ -242,13 +235,13 @@ bool DialogWindow::OnWindowKey(GdkEventKey* key) {
   }
   if (KindOf(focus) == ControlKind::kScrollBar && modifiers == 0) {
     if (const auto action = UpDownKeyAction(key->keyval)) {
-      Report([&] { events_.OnScroll(focus, *action, 0); });
+      ReportToModel(quiet_, [&] { events_.OnScroll(focus, *action, 0); });
       return true;
     }
   }
   if (IsArrowKey(key->keyval)) {
     // The focused control may use it; the window must not move the focus.
-    gtk_window_propagate_key_event(window_.window(), key);
+    gtk_window_propagate_key_event(GTK_WINDOW(window_.get()), key);
     return true;
   }
   return false;
@@ -258,10 +251,7 @@ bool DialogWindow::OnFieldKey(ControlId field, const GdkEventKey* key) {
   const std::uint32_t code = TypedCode(key->keyval, key->state);
   if (code == 0 || quiet_) return false;
   bool pass = true;
-  try {
-    pass = events_.OnKeyPress(field, code);
-  } catch (...) {
-  }
+  ReportToModel(quiet_, [&] { pass = events_.OnKeyPress(field, code); });
   return !pass;
 }
 
@@ -348,7 +338,7 @@ void DialogWindow::SelectAllText(ControlId field) {
 void DialogWindow::RunModal() {
   if (running_ || ended_) return;
   running_ = true;
-  GtkWindow* const window = window_.window();
+  GtkWindow* const window = GTK_WINDOW(window_.get());
   const OpenDialogScope open(window);
   // The first tab stop has the focus before GTK picks one by position.
   if (ControlOf(gtk_window_get_focus(window)) == kNoControl &&
@@ -369,7 +359,9 @@ void DialogWindow::EndModal() {
   if (loop_) g_main_loop_quit(loop_.get());
 }
 
-void DialogWindow::BringToFront() { gtk_window_present(window_.window()); }
+void DialogWindow::BringToFront() {
+  gtk_window_present(GTK_WINDOW(window_.get()));
+}
 
 // --- what GTK reports ---
 
@@ -377,8 +369,9 @@ void DialogWindow::OnListChanged(GtkComboBox* list, Control* control) {
   control->changed_in_popup = true;
   const int index = gtk_combo_box_get_active(list);
   if (index < 0) return;
-  control->view->Report(
-      [&] { control->view->events_.OnListChoice(control->id, index); });
+  ReportToModel(control->view->quiet_, [&] {
+    control->view->events_.OnListChoice(control->id, index);
+  });
 }
 
 // GTK says nothing when the user picks the entry already shown; the menu
@@ -410,14 +403,16 @@ void DialogWindow::OnMenuActivated(GtkWidget*, const gchar*, Control* control) {
   const int index =
       gtk_combo_box_get_active(GTK_COMBO_BOX(control->widgets.shown));
   if (index < 0) return;
-  control->view->Report(
-      [&] { control->view->events_.OnListChoice(control->id, index); });
+  ReportToModel(control->view->quiet_, [&] {
+    control->view->events_.OnListChoice(control->id, index);
+  });
 }
 
 void DialogWindow::OnEntryChanged(GtkEditable* entry, Control* control) {
   const std::string text = gtk_entry_get_text(GTK_ENTRY(entry));
-  control->view->Report(
-      [&] { control->view->events_.OnTextEdited(control->id, text); });
+  ReportToModel(control->view->quiet_, [&] {
+    control->view->events_.OnTextEdited(control->id, text);
+  });
 }
 
 gboolean DialogWindow::OnEntryKey(GtkWidget*, GdkEventKey* key,
@@ -427,28 +422,30 @@ gboolean DialogWindow::OnEntryKey(GtkWidget*, GdkEventKey* key,
 
 void DialogWindow::OnToggled(GtkToggleButton* box, Control* control) {
   const bool checked = gtk_toggle_button_get_active(box) != FALSE;
-  control->view->Report(
-      [&] { control->view->events_.OnCheckToggled(control->id, checked); });
+  ReportToModel(control->view->quiet_, [&] {
+    control->view->events_.OnCheckToggled(control->id, checked);
+  });
 }
 
 void DialogWindow::OnClicked(GtkButton*, Control* control) {
-  control->view->Report([&] { control->view->events_.OnButton(control->id); });
+  ReportToModel(control->view->quiet_,
+                [&] { control->view->events_.OnButton(control->id); });
 }
 
 void DialogWindow::OnArrowUp(GtkButton*, Control* control) {
-  control->view->Report([&] {
+  ReportToModel(control->view->quiet_, [&] {
     control->view->events_.OnScroll(control->id, ScrollAction::kLineUp, 0);
   });
 }
 
 void DialogWindow::OnArrowDown(GtkButton*, Control* control) {
-  control->view->Report([&] {
+  ReportToModel(control->view->quiet_, [&] {
     control->view->events_.OnScroll(control->id, ScrollAction::kLineDown, 0);
   });
 }
 
 gboolean DialogWindow::OnDelete(GtkWidget*, GdkEvent*, DialogWindow* self) {
-  self->Report([&] { self->events_.OnCloseRequest(); });
+  ReportToModel(self->quiet_, [&] { self->events_.OnCloseRequest(); });
   return TRUE;  // the model ends the dialog when it is ready to
 }
 
@@ -458,7 +455,7 @@ gboolean DialogWindow::OnKey(GtkWidget*, GdkEventKey* key, DialogWindow* self) {
 
 void DialogWindow::OnOwnerDestroyed(GtkWidget*, DialogWindow* self) {
   gtk_widget_hide(self->window_.get());
-  self->Report([&] { self->events_.OnCloseRequest(); });
+  ReportToModel(self->quiet_, [&] { self->events_.OnCloseRequest(); });
 }
 
 // Emitted before the focus moves: the window still knows where it was.
@@ -467,7 +464,7 @@ void DialogWindow::OnSetFocus(GtkWindow* window, GtkWidget* widget,
   const ControlId from = self->ControlOf(gtk_window_get_focus(window));
   const ControlId to = self->ControlOf(widget);
   if (from == kNoControl || to == kNoControl || from == to) return;
-  self->Report([&] { self->events_.OnFocusMoving(from, to); });
+  ReportToModel(self->quiet_, [&] { self->events_.OnFocusMoving(from, to); });
 }
 
 }  // namespace quorvix::gtk

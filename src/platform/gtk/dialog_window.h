@@ -65,8 +65,6 @@ class DialogWindow final : public DialogView {
   void MoveFocus(bool forward);
   bool OnWindowKey(GdkEventKey* key);
   bool OnFieldKey(ControlId field, const GdkEventKey* key);
-  template <typename Event>
-  void Report(Event&& event);
 
   static void OnListChanged(GtkComboBox* list, Control* control);
   static void OnPopupShown(GtkComboBox* list, GParamSpec*, Control* control);

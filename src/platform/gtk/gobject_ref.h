@@ -3,61 +3,41 @@
 
 #include <gtk/gtk.h>
 
-#include <utility>
+#include "common/scoped_handle.h"
 
 namespace quorvix::gtk {
 
-// One reference to a GObject; a floating reference is sunk on taking.
 template <typename T>
-class GObjectRef {
- public:
-  GObjectRef() = default;
-  explicit GObjectRef(T* object)
-      : object_(object ? static_cast<T*>(g_object_ref_sink(object)) : nullptr) {
-  }
-  ~GObjectRef() {
-    if (object_) g_object_unref(object_);
-  }
-  GObjectRef(GObjectRef&& other) noexcept
-      : object_(std::exchange(other.object_, nullptr)) {}
-  GObjectRef& operator=(GObjectRef&& other) noexcept {
-    std::swap(object_, other.object_);
-    return *this;
-  }
-  GObjectRef(const GObjectRef&) = delete;
-  GObjectRef& operator=(const GObjectRef&) = delete;
-
-  T* get() const { return object_; }
-
- private:
-  T* object_ = nullptr;
+struct GObjectRefTraits {
+  static T* Invalid() { return nullptr; }
+  static void Free(T* object) { g_object_unref(object); }
 };
+
+// One reference to a GObject.
+template <typename T>
+using GObjectRef = common::ScopedHandle<GObjectRefTraits<T>>;
 
 // A new reference that the caller already owns (not floating).
 template <typename T>
 GObjectRef<T> AdoptRef(T* object) {
-  GObjectRef<T> ref(object);  // adds one
-  if (object) g_object_unref(object);
-  return ref;
+  return GObjectRef<T>(object);
+}
+
+// A reference of its own to someone else's object; a floating reference is
+// sunk instead.
+template <typename T>
+GObjectRef<T> SinkRef(T* object) {
+  return GObjectRef<T>(object ? static_cast<T*>(g_object_ref_sink(object))
+                              : nullptr);
 }
 
 // A toplevel window: GTK keeps toplevels alive until they are destroyed,
 // so letting go means destroying it.
-class OwnedWindow {
- public:
-  explicit OwnedWindow(GtkWidget* window) : window_(window) {}
-  ~OwnedWindow() {
-    if (window_) gtk_widget_destroy(window_);
-  }
-  OwnedWindow(const OwnedWindow&) = delete;
-  OwnedWindow& operator=(const OwnedWindow&) = delete;
-
-  GtkWidget* get() const { return window_; }
-  GtkWindow* window() const { return GTK_WINDOW(window_); }
-
- private:
-  GtkWidget* window_;
+struct ToplevelTraits {
+  static GtkWidget* Invalid() { return nullptr; }
+  static void Free(GtkWidget* window) { gtk_widget_destroy(window); }
 };
+using OwnedWindow = common::ScopedHandle<ToplevelTraits>;
 
 // A handler blocked for one scope: what the model writes must not come
 // back as the user's doing.

@@ -18,10 +18,10 @@ void MessageDialogs::Show(MessageIcon icon, std::string_view text) {
       icon == MessageIcon::kError ? GTK_MESSAGE_ERROR : GTK_MESSAGE_INFO,
       GTK_BUTTONS_OK, "%s", shown.c_str()));
   const std::string title(kMessageBoxTitle);
-  gtk_window_set_title(box.window(), title.c_str());
-  gtk_window_set_position(box.window(), owner != nullptr
-                                            ? GTK_WIN_POS_CENTER_ON_PARENT
-                                            : GTK_WIN_POS_CENTER);
+  gtk_window_set_title(GTK_WINDOW(box.get()), title.c_str());
+  gtk_window_set_position(
+      GTK_WINDOW(box.get()),
+      owner != nullptr ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
   gtk_dialog_run(GTK_DIALOG(box.get()));
 }
 

@@ -15,7 +15,7 @@ namespace quorvix::posix {
 FileLock::FileLock(const std::string& lock_path, const std::string& guarded,
                    const std::chrono::milliseconds wait)
     : fd_(::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
-  if (!fd_.valid()) {
+  if (!fd_.is_valid()) {
     const int error = errno;
     throw Error(kStoreFailure, "cannot open the lock file \"" + lock_path +
                                    "\" of the settings file \"" + guarded +

@@ -21,13 +21,8 @@ GSourceFuncs deadline_funcs = {nullptr, nullptr, Expire,
 GlibEventLoop::GlibEventLoop(const PinnedContext& context)
     : context_(context.get()),
       deadline_(g_source_new(&deadline_funcs, sizeof(GSource))) {
-  g_source_set_name(deadline_, "quorvix deadline");
-  g_source_attach(deadline_, context_);
-}
-
-GlibEventLoop::~GlibEventLoop() {
-  g_source_destroy(deadline_);
-  g_source_unref(deadline_);
+  g_source_set_name(deadline_.get(), "quorvix deadline");
+  g_source_attach(deadline_.get(), context_);
 }
 
 void GlibEventLoop::PumpPending() { g_main_context_iteration(context_, FALSE); }
@@ -41,14 +36,14 @@ void GlibEventLoop::WaitAndPump(Clock::time_point deadline) {
   }
   // Measured against GLib's own clock, so the two clocks need not agree. A
   // wait nested inside a handler puts the outer wait's deadline back after.
-  const gint64 outer_ready_time = g_source_get_ready_time(deadline_);
-  g_source_set_ready_time(deadline_,
+  const gint64 outer_ready_time = g_source_get_ready_time(deadline_.get());
+  g_source_set_ready_time(deadline_.get(),
                           g_get_monotonic_time() + remaining.count());
   // A blocking iteration may also end on a bare wake-up of the context
   // having run nothing, or on the deadline source alone.
   while (!g_main_context_iteration(context_, TRUE) && Clock::now() < deadline) {
   }
-  g_source_set_ready_time(deadline_, outer_ready_time);
+  g_source_set_ready_time(deadline_.get(), outer_ready_time);
 }
 
 Clock::time_point GlibEventLoop::Now() const { return Clock::now(); }

@@ -5,6 +5,7 @@
 #include <glib.h>
 
 #include "platform/event_loop.h"
+#include "platform/posix/glib_owners.h"
 #include "platform/posix/pinned_context.h"
 
 namespace quorvix::posix {
@@ -22,7 +23,6 @@ class GlibEventLoop : public EventLoop {
  public:
   // `context` must outlive the loop.
   explicit GlibEventLoop(const PinnedContext& context);
-  ~GlibEventLoop() override;
 
   GlibEventLoop(const GlibEventLoop&) = delete;
   GlibEventLoop& operator=(const GlibEventLoop&) = delete;
@@ -39,7 +39,7 @@ class GlibEventLoop : public EventLoop {
   GMainContext* const context_;
   // One source that wakes a blocking iteration at a wait's deadline; kept
   // attached, since attaching a source per wait costs more than the wait.
-  GSource* deadline_;
+  const AttachedSource deadline_;
 };
 
 }  // namespace quorvix::posix

@@ -60,23 +60,19 @@ GlibTimer::GlibTimer(GMainContext* context, std::chrono::milliseconds interval,
     throw Error(kInvalidArgument, "timer interval must be positive, not " +
                                       std::to_string(interval.count()) + " ms");
   }
-  source_ = g_source_new(&beat_funcs, sizeof(BeatSource));
-  auto* beat = reinterpret_cast<BeatSource*>(source_);
+  source_.reset(g_source_new(&beat_funcs, sizeof(BeatSource)));
+  GSource* const source = source_.get();
+  auto* beat = reinterpret_cast<BeatSource*>(source);
   beat->start = g_get_monotonic_time();
   beat->interval = interval.count() * 1000;
-  g_source_set_name(source_, "quorvix timer");
+  g_source_set_name(source, "quorvix timer");
   // Owned by GLib from here: it frees the tick after the source is gone and
   // no dispatch is running, so a tick may stop its own timer.
-  g_source_set_callback(source_, RunTick,
+  g_source_set_callback(source, RunTick,
                         std::make_unique<Tick>(std::move(tick)).release(),
                         FreeTick);
-  g_source_set_ready_time(source_, beat->start + beat->interval);
-  g_source_attach(source_, context);
-}
-
-GlibTimer::~GlibTimer() {
-  g_source_destroy(source_);
-  g_source_unref(source_);
+  g_source_set_ready_time(source, beat->start + beat->interval);
+  g_source_attach(source, context);
 }
 
 }  // namespace quorvix::posix

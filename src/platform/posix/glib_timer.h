@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "platform/event_loop.h"
+#include "platform/posix/glib_owners.h"
 
 namespace quorvix::posix {
 
@@ -22,13 +23,9 @@ class GlibTimer : public TimerSource {
   // from now. `tick` must not throw: nothing may unwind through GLib.
   GlibTimer(GMainContext* context, std::chrono::milliseconds interval,
             std::function<void()> tick);
-  ~GlibTimer() override;
-
-  GlibTimer(const GlibTimer&) = delete;
-  GlibTimer& operator=(const GlibTimer&) = delete;
 
  private:
-  GSource* source_;
+  AttachedSource source_;
 };
 
 }  // namespace quorvix::posix

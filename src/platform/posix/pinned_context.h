@@ -3,6 +3,8 @@
 
 #include <glib.h>
 
+#include "platform/posix/glib_owners.h"
+
 namespace quorvix::posix {
 
 // The one reference to the context, held while anything is attached to it;
@@ -14,15 +16,11 @@ class PinnedContext {
   explicit PinnedContext(GMainContext* context = nullptr)
       : context_(context != nullptr ? g_main_context_ref(context)
                                     : g_main_context_ref_thread_default()) {}
-  ~PinnedContext() { g_main_context_unref(context_); }
 
-  PinnedContext(const PinnedContext&) = delete;
-  PinnedContext& operator=(const PinnedContext&) = delete;
-
-  GMainContext* get() const { return context_; }
+  GMainContext* get() const { return context_.get(); }
 
  private:
-  GMainContext* context_;
+  ContextRef context_;
 };
 
 }  // namespace quorvix::posix

@@ -58,7 +58,7 @@ void WriteAll(int fd, std::string_view contents, const std::string& path) {
 void SyncFolder(const std::string& folder, const std::string& path) {
   const common::UniqueFd fd(
       ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!fd.valid()) Fail(path, "opening its folder", errno);
+  if (!fd.is_valid()) Fail(path, "opening its folder", errno);
   // Some file systems cannot sync a folder and say so; they need not.
   if (::fsync(fd.get()) != 0 && errno != EINVAL) {
     Fail(path, "syncing its folder", errno);
@@ -96,7 +96,7 @@ void ReplaceFile(const std::string& path, std::string_view contents) {
           .string();
   common::UniqueFd fd(g_mkstemp_full(temp_name.data(), O_WRONLY | O_CLOEXEC,
                                      existed ? 0600 : 0666));
-  if (!fd.valid()) Fail(path, "creating a new file beside it", errno);
+  if (!fd.is_valid()) Fail(path, "creating a new file beside it", errno);
   TempFile temp(temp_name);
   if (existed) {
     // Owner and group where the system lets an ordinary user keep them (the
@@ -111,7 +111,7 @@ void ReplaceFile(const std::string& path, std::string_view contents) {
   }
   WriteAll(fd.get(), contents, path);
   if (::fsync(fd.get()) != 0) Fail(path, "syncing the new file", errno);
-  if (::close(fd.Release()) != 0) Fail(path, "closing the new file", errno);
+  if (::close(fd.release()) != 0) Fail(path, "closing the new file", errno);
   if (::rename(temp_name.c_str(), path.c_str()) != 0) {
     Fail(path, "renaming the new file over it", errno);
   }

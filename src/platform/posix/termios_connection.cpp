@@ -53,6 +53,12 @@ std::chrono::microseconds LineTime(std::size_t bytes, std::uint32_t baud) {
 
 }  // namespace
 
+void LockedDeviceTraits::Free(int fd) {
+  ioctl(fd, TIOCNXCL);
+  flock(fd, LOCK_UN);
+  close(fd);
+}
+
 TermiosConnection::TermiosConnection(int fd, std::string port,
                                      std::uint32_t baud, bool counts_queue,
                                      GMainContext* context, TraceSink& trace,
@@ -65,31 +71,19 @@ TermiosConnection::TermiosConnection(int fd, std::string port,
   auto watch =
       std::make_unique<ReceiveWatch>(ReceiveWatch{this, std::move(on_receive)});
   watch_ = watch.get();
-  source_ = g_unix_fd_source_new(
-      fd_, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR));
-  g_source_set_name(source_, "quorvix serial");
+  source_.reset(g_unix_fd_source_new(
+      fd_.get(), static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR)));
+  g_source_set_name(source_.get(), "quorvix serial");
   g_source_set_callback(
-      source_,
+      source_.get(),
       reinterpret_cast<GSourceFunc>(reinterpret_cast<void (*)()>(OnFd)),
       watch.release(), FreeWatch);
-  g_source_attach(source_, context);
+  g_source_attach(source_.get(), context);
 }
 
+// The source goes first (declared after the device), then the device.
 TermiosConnection::~TermiosConnection() {
-  if (source_ != nullptr) {
-    watch_->owner = nullptr;
-    g_source_destroy(source_);
-    g_source_unref(source_);
-  }
-  CloseDevice();
-}
-
-void TermiosConnection::CloseDevice() {
-  if (fd_ < 0) return;
-  ioctl(fd_, TIOCNXCL);
-  flock(fd_, LOCK_UN);
-  close(fd_);
-  fd_ = -1;
+  if (source_) watch_->owner = nullptr;
 }
 
 bool TermiosConnection::OnReady(GIOCondition condition) {
@@ -107,14 +101,12 @@ bool TermiosConnection::OnReady(GIOCondition condition) {
 void TermiosConnection::Vanish(const std::string& reason) {
   if (!vanished_.empty()) return;
   vanished_ = reason;
-  if (source_ != nullptr) {
+  if (source_) {
     watch_->owner = nullptr;
-    g_source_destroy(source_);
-    g_source_unref(source_);
-    source_ = nullptr;
+    source_.reset();
     watch_ = nullptr;
   }
-  CloseDevice();
+  fd_.reset();
   Trace(trace_, [&] {
     return "[Quorvix] " + port_ + ": device vanished (" + reason + ")";
   });
@@ -133,7 +125,7 @@ std::string TermiosConnection::Read() {
   std::array<char, 4096> chunk{};
   while (received.size() < kMaxRead) {
     const std::size_t want = std::min(chunk.size(), kMaxRead - received.size());
-    const ssize_t n = read(fd_, chunk.data(), want);
+    const ssize_t n = read(fd_.get(), chunk.data(), want);
     if (n > 0) {
       received.append(chunk.data(), static_cast<std::size_t>(n));
       // A short read took all there was: spare the read that says so.
@@ -152,7 +144,7 @@ std::string TermiosConnection::Read() {
 
 std::optional<std::size_t> TermiosConnection::QueuedBytes() const {
   int queued = 0;
-  if (!counts_queue_ || fd_ < 0 || ioctl(fd_, TIOCOUTQ, &queued) != 0 ||
+  if (!counts_queue_ || !fd_ || ioctl(fd_.get(), TIOCOUTQ, &queued) != 0 ||
       queued < 0) {
     return std::nullopt;
   }
@@ -168,7 +160,8 @@ void TermiosConnection::Write(std::string_view bytes) {
   std::optional<steady_clock::time_point> deadline;
   std::chrono::milliseconds bound{};
   while (sent < bytes.size()) {
-    const ssize_t n = write(fd_, bytes.data() + sent, bytes.size() - sent);
+    const ssize_t n =
+        write(fd_.get(), bytes.data() + sent, bytes.size() - sent);
     if (n > 0) {
       sent += static_cast<std::size_t>(n);
       continue;
@@ -195,7 +188,7 @@ void TermiosConnection::Write(std::string_view bytes) {
     // in it, and a pseudo-terminal or a USB adapter holds kilobytes: so the
     // write is tried again after the line time of what is left (the soak saw
     // single calls wait out the whole bound on a full line).
-    pollfd ready{fd_, POLLOUT, 0};
+    pollfd ready{fd_.get(), POLLOUT, 0};
     const auto retry = std::max(std::chrono::milliseconds(1),
                                 std::chrono::ceil<std::chrono::milliseconds>(
                                     LineTime(bytes.size() - sent, baud_)));

@@ -10,12 +10,20 @@
 #include <string>
 #include <string_view>
 
+#include "common/unique_fd.h"
+#include "platform/posix/glib_owners.h"
 #include "platform/serial.h"
 #include "platform/trace_sink.h"
 
 namespace quorvix::posix {
 
 struct ReceiveWatch;
+
+// A device held with TIOCEXCL and an exclusive lock: both undone before it
+// is closed, so the next program finds the device as it was.
+struct LockedDeviceTraits : common::FdTraits {
+  static void Free(int fd);
+};
 
 class TermiosConnection : public SerialConnection {
  public:
@@ -51,14 +59,13 @@ class TermiosConnection : public SerialConnection {
   // a caller does with `this`: the trace sink may close the port.
   void Vanish(const std::string& reason);
   [[noreturn]] void FailWrite(std::string reason);
-  void CloseDevice();
 
-  int fd_;
+  common::ScopedHandle<LockedDeviceTraits> fd_;
   std::string port_;
   std::uint32_t baud_;
   bool counts_queue_;
   TraceSink& trace_;
-  GSource* source_ = nullptr;
+  AttachedSource source_;
   ReceiveWatch* watch_ = nullptr;  // owned by source_'s callback data
   std::string vanished_;           // why, once the device has gone
 };

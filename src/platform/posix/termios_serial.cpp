@@ -113,7 +113,7 @@ std::unique_ptr<SerialConnection> TermiosSerial::Open(
   if (ioctl(fd.get(), TIOCEXCL) != 0) ThrowOpenError(errno, name, path);
   // A pseudo-terminal says 0 is queued however full it is.
   const bool counts_queue = !IsPseudoTerminal(fd.get());
-  return std::make_unique<TermiosConnection>(fd.Release(), name, settings.baud,
+  return std::make_unique<TermiosConnection>(fd.release(), name, settings.baud,
                                              counts_queue, context_, trace_,
                                              std::move(on_receive));
 }

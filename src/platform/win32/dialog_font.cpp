@@ -99,14 +99,14 @@ UniqueFont FitDialogFont(HWND dialog, std::span<const TextToFit> texts) {
       reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
   LOGFONTW base{};
   if (!gdi || !own || gdi->GetObjectW(own, sizeof base, &base) == 0) {
-    return nullptr;
+    return UniqueFont();
   }
   const std::wstring own_face = FaceOf(*gdi, own);
   if (std::any_of(
           kDrawnForFaces.begin(), kDrawnForFaces.end(),
           [&](const wchar_t* face) { return SameFace(own_face, face); }) ||
       AllFit(*gdi, texts, own)) {
-    return nullptr;
+    return UniqueFont();
   }
   const int size = std::abs(base.lfHeight);
   // Below three quarters of the dialog's size a text is hard to read; there

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/error.h"
+#include "platform/guard.h"
 #include "platform/win32/dialog_controls.h"
 #include "platform/win32/dialog_font.h"
 #include "platform/win32/dialog_geometry.h"
@@ -215,30 +216,19 @@ void DialogWindow::Hook(ControlId id) {
   hooks.focus_arriving = [this, id](HWND previous) {
     const ControlId from = IdOf(previous);
     if (from != kNoControl && from != id) {
-      Report([&] { events_.OnFocusMoving(from, id); });
+      ReportToModel(quiet_, [&] { events_.OnFocusMoving(from, id); });
     }
   };
   if (control.kind == ControlKind::kTextField) {
     hooks.character = [this, id](std::uint32_t code) {
       bool pass = true;
-      Report([&] { pass = events_.OnKeyPress(id, code); });
+      ReportToModel(quiet_, [&] { pass = events_.OnKeyPress(id, code); });
       return pass;
     };
   }
   hooks.leave_dialog_keys = control.kind == ControlKind::kMultiLineText;
   hooks_.push_back(
       std::make_unique<ControlSubclass>(control.window, std::move(hooks)));
-}
-
-template <typename Event>
-void DialogWindow::Report(Event&& event) {
-  if (quiet_) return;
-  // The model reports its own failures; nothing may unwind through the
-  // system's window procedures.
-  try {
-    event();
-  } catch (...) {
-  }
 }
 
 ControlId DialogWindow::IdOf(HWND window) const {
@@ -274,7 +264,7 @@ INT_PTR DialogWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_VSCROLL: OnScroll(wparam, lparam); return TRUE;
     case WM_SYSCOMMAND:
       if ((wparam & 0xFFF0) != SC_CLOSE) return FALSE;
-      Report([&] { events_.OnCloseRequest(); });
+      ReportToModel(quiet_, [&] { events_.OnCloseRequest(); });
       SetWindowLongPtrW(dialog_.get(), DWLP_MSGRESULT, 0);
       return TRUE;
     case WM_CLOSE:
@@ -294,7 +284,7 @@ void DialogWindow::OnDestroyed() {
   if (quiet_ || !dialog_) return;
   static_cast<void>(dialog_.release());
   for (Control& control : controls_) control.window = nullptr;
-  Report([&] { events_.OnCloseRequest(); });
+  ReportToModel(quiet_, [&] { events_.OnCloseRequest(); });
   quiet_ = true;
 }
 
@@ -305,13 +295,14 @@ void DialogWindow::OnCommand(WPARAM wparam, LPARAM) {
   const WORD code = HIWORD(wparam);
   switch (controls_[static_cast<std::size_t>(id)].kind) {
     case ControlKind::kButton:
-      if (code == BN_CLICKED) Report([&] { events_.OnButton(id); });
+      if (code == BN_CLICKED)
+        ReportToModel(quiet_, [&] { events_.OnButton(id); });
       break;
     case ControlKind::kCheckBox:
       if (code == BN_CLICKED) {
         const bool checked =
             SendMessageW(window, BM_GETCHECK, 0, 0) == BST_CHECKED;
-        Report([&] { events_.OnCheckToggled(id, checked); });
+        ReportToModel(quiet_, [&] { events_.OnCheckToggled(id, checked); });
       }
       break;
     case ControlKind::kDropDownList:
@@ -320,7 +311,7 @@ void DialogWindow::OnCommand(WPARAM wparam, LPARAM) {
     case ControlKind::kTextField:
       if (code == EN_CHANGE && writing_ == 0) {
         const std::string text = TextOf(window);
-        Report([&] { events_.OnTextEdited(id, text); });
+        ReportToModel(quiet_, [&] { events_.OnTextEdited(id, text); });
       }
       break;
     default: break;
@@ -380,7 +371,7 @@ void DialogWindow::ReportChoice(ControlId id) {
       static_cast<int>(SendMessageW(list.window, CB_GETCURSEL, 0, 0));
   if (index < 0) return;
   list.entry = index;
-  Report([&] { events_.OnListChoice(id, index); });
+  ReportToModel(quiet_, [&] { events_.OnListChoice(id, index); });
 }
 
 void DialogWindow::OnScroll(WPARAM wparam, LPARAM lparam) {
@@ -392,7 +383,7 @@ void DialogWindow::OnScroll(WPARAM wparam, LPARAM lparam) {
   const std::optional<ScrollAction> action = ScrollActionOf(LOWORD(wparam));
   if (!action) return;
   const int position = HIWORD(wparam);
-  Report([&] { events_.OnScroll(id, *action, position); });
+  ReportToModel(quiet_, [&] { events_.OnScroll(id, *action, position); });
 }
 
 void DialogWindow::SetText(ControlId control, std::string_view text) {
@@ -476,7 +467,7 @@ void DialogWindow::RunModal() {
       // runs outside it must see the WM_QUIT too.
       quit = true;
       quit_code = message.wParam;
-      Report([&] { events_.OnCloseRequest(); });
+      ReportToModel(quiet_, [&] { events_.OnCloseRequest(); });
       break;
     }
     if (!RouteToModalDialog(message)) {

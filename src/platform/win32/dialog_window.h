@@ -17,7 +17,7 @@
 #include "platform/dialog_view.h"
 #include "platform/win32/control_subclass.h"
 #include "platform/win32/gdi.h"
-#include "platform/win32/unique_window.h"
+#include "platform/win32/unique_handle.h"
 
 namespace quorvix::win32 {
 
@@ -72,8 +72,6 @@ class DialogWindow final : public DialogView {
   void FocusFirstControl();
   ControlId IdOf(HWND window) const;
   HWND WindowOf(ControlId id) const;
-  template <typename Event>
-  void Report(Event&& event);
 
   DialogEvents& events_;
   std::vector<Control> controls_;

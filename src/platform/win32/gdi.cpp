@@ -1,5 +1,6 @@
 #include "platform/win32/gdi.h"
 
+#include <memory>
 #include <string>
 
 namespace quorvix::win32 {
@@ -34,7 +35,7 @@ const Gdi* GdiFunctions() {
   return gdi.get();
 }
 
-void FontDeleter::operator()(HFONT font) const {
+void FontTraits::Free(HFONT font) {
   if (const Gdi* gdi = GdiFunctions()) gdi->DeleteObject(font);
 }
 

@@ -5,8 +5,9 @@
 
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
+#include <string>
+
+#include "common/scoped_handle.h"
 
 namespace quorvix::win32 {
 
@@ -23,10 +24,11 @@ struct Gdi {
 // Null when any of them is missing.
 const Gdi* GdiFunctions();
 
-struct FontDeleter {
-  void operator()(HFONT font) const;
+struct FontTraits {
+  static HFONT Invalid() { return nullptr; }
+  static void Free(HFONT font);
 };
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+using UniqueFont = common::ScopedHandle<FontTraits>;
 
 // A window's device context with a font selected, both let go on leaving.
 class FontDc {

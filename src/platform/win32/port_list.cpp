@@ -12,30 +12,21 @@
 #include <vector>
 
 #include "platform/win32/serial_port.h"
+#include "platform/win32/unique_handle.h"
 
 namespace quorvix::win32 {
 namespace {
 
 constexpr int kMaxPort = 255;
 
-class Key {
- public:
-  Key(HKEY parent, const wchar_t* path) {
-    if (RegOpenKeyExW(parent, path, 0, KEY_QUERY_VALUE, &key_) !=
-        ERROR_SUCCESS) {
-      key_ = nullptr;
-    }
+// Holds nothing when the key cannot be opened.
+UniqueKey OpenToQuery(HKEY parent, const wchar_t* path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(parent, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+    return UniqueKey();
   }
-  ~Key() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
+  return UniqueKey(key);
+}
 
 // The whole number after "COM", or 0.
 int PortNumber(std::wstring_view name) {
@@ -52,7 +43,8 @@ int PortNumber(std::wstring_view name) {
 }  // namespace
 
 std::vector<int> SerialPorts::ExistingPorts() const {
-  const Key key(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM");
+  const UniqueKey key =
+      OpenToQuery(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM");
   std::set<int> ports;
   if (key.get() == nullptr) return {};
   for (DWORD index = 0;; ++index) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/error.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 
 namespace quorvix::win32 {
@@ -37,21 +38,6 @@ void RefuseZeros(std::string_view key, std::string_view path,
   }
 }
 
-class Key {
- public:
-  Key() = default;
-  ~Key() {
-    if (key_) RegCloseKey(key_);
-  }
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  HKEY* out() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
-
 }  // namespace
 
 std::string RegistryStore::Read(std::string_view application,
@@ -59,9 +45,10 @@ std::string RegistryStore::Read(std::string_view application,
                                 std::string_view default_value) {
   const std::string path = KeyPath(application, section);
   RefuseZeros(key, path, application, section);
-  Key opened;
+  HKEY opened_key = nullptr;
   const LSTATUS open_status = RegOpenKeyExW(
-      HKEY_CURRENT_USER, Widen(path).c_str(), 0, KEY_QUERY_VALUE, opened.out());
+      HKEY_CURRENT_USER, Widen(path).c_str(), 0, KEY_QUERY_VALUE, &opened_key);
+  const UniqueKey opened(opened_key);
   if (open_status == ERROR_FILE_NOT_FOUND) return std::string(default_value);
   if (open_status != ERROR_SUCCESS) {
     throw Error(kStoreFailure, "Cannot read " + Where(key, path) + ": " +
@@ -111,10 +98,11 @@ void RegistryStore::Write(std::string_view application,
     }
   }
   if (values.empty()) return;
-  Key created;
+  HKEY created_key = nullptr;
   const LSTATUS create_status = RegCreateKeyExW(
       HKEY_CURRENT_USER, Widen(path).c_str(), 0, nullptr,
-      REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, created.out(), nullptr);
+      REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &created_key, nullptr);
+  const UniqueKey created(created_key);
   if (create_status != ERROR_SUCCESS) {
     throw Error(kStoreFailure, "Cannot write " +
                                    Where(values.front().key, path) + ": " +

@@ -43,7 +43,7 @@ class Connection final : public SerialConnection {
         handle_(std::move(handle)),
         write_done_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
         on_receive_(std::move(on_receive)) {
-    if (!write_done_.valid()) {
+    if (!write_done_.is_valid()) {
       throw Error(kDeviceFailed,
                   PortName(port) + " cannot be opened: no event for writes: " +
                       SystemErrorText(GetLastError()));
@@ -130,7 +130,7 @@ class Connection final : public SerialConnection {
     if (failed_) return;
     failed_ = true;
     reader_.reset();
-    handle_.Reset();
+    handle_.reset();
     Trace(trace_, "[Quorvix] " + PortName(port_) + ": device vanished (" +
                       SystemErrorText(failure) + ")");
   }

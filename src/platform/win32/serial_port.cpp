@@ -104,7 +104,7 @@ std::unique_ptr<SerialConnection> SerialPorts::Open(
   UniqueHandle handle(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                   nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED,
                                   nullptr));
-  if (!handle.valid()) throw OpenError(port, GetLastError());
+  if (!handle.is_valid()) throw OpenError(port, GetLastError());
   ConfigurePort(handle.get(), port, settings);
   return ConnectPort(loop_, trace_, port, settings, std::move(handle),
                      std::move(on_receive));

@@ -35,7 +35,7 @@ SerialReader::SerialReader(HANDLE port, HWND notify_window, UINT notify_message,
       notify_id_(notify_id) {}
 
 void SerialReader::Start() {
-  stop_event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  stop_event_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!stop_event_) {
     throw Error(kDeviceFailed, "The serial reader cannot create its event: " +
                                    SystemErrorText(GetLastError()));
@@ -46,8 +46,8 @@ void SerialReader::Start() {
                      reinterpret_cast<LPCWSTR>(&SerialReader::ThreadMain),
                      &pin);
   module_ = pin;
-  thread_ =
-      CreateThread(nullptr, 0, &SerialReader::ThreadMain, this, 0, nullptr);
+  thread_.reset(
+      CreateThread(nullptr, 0, &SerialReader::ThreadMain, this, 0, nullptr));
   if (!thread_) {
     if (pin) FreeLibrary(pin);
     throw Error(kDeviceFailed, "The serial reader thread cannot start: " +
@@ -57,12 +57,10 @@ void SerialReader::Start() {
 
 SerialReader::~SerialReader() {
   if (thread_) {
-    SetEvent(stop_event_);
+    SetEvent(stop_event_.get());
     CancelIoEx(port_, nullptr);
-    WaitForSingleObject(thread_, INFINITE);
-    CloseHandle(thread_);
+    WaitForSingleObject(thread_.get(), INFINITE);
   }
-  if (stop_event_) CloseHandle(stop_event_);
 }
 
 DWORD WINAPI SerialReader::ThreadMain(void* self) {
@@ -74,8 +72,9 @@ DWORD WINAPI SerialReader::ThreadMain(void* self) {
 }
 
 void SerialReader::Run() {
+  const UniqueHandle read_done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   OVERLAPPED overlapped{};
-  overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  overlapped.hEvent = read_done.get();
   if (!overlapped.hEvent) {
     failure_ = GetLastError();
     Notify();
@@ -88,7 +87,7 @@ void SerialReader::Run() {
     if (!ReadFile(port_, chunk, kChunk, &received, &overlapped)) {
       DWORD error = GetLastError();
       if (error == ERROR_IO_PENDING) {
-        const HANDLE waits[] = {overlapped.hEvent, stop_event_};
+        const HANDLE waits[] = {overlapped.hEvent, stop_event_.get()};
         if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) !=
             WAIT_OBJECT_0) {
           CancelIoEx(port_, &overlapped);
@@ -107,7 +106,7 @@ void SerialReader::Run() {
       }
     }
     if (received == 0) {
-      WaitForSingleObject(stop_event_, kIdlePause);
+      WaitForSingleObject(stop_event_.get(), kIdlePause);
       continue;
     }
     {
@@ -117,12 +116,11 @@ void SerialReader::Run() {
     }
     Notify();
   }
-  CloseHandle(overlapped.hEvent);
   if (failure_ != 0) Notify();
 }
 
 bool SerialReader::StopAsked() const {
-  return WaitForSingleObject(stop_event_, 0) == WAIT_OBJECT_0;
+  return WaitForSingleObject(stop_event_.get(), 0) == WAIT_OBJECT_0;
 }
 
 void SerialReader::Notify() {

@@ -11,6 +11,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/win32/unique_handle.h"
+
 namespace quorvix::win32 {
 
 class SerialReader {
@@ -49,8 +51,8 @@ class SerialReader {
   HWND notify_window_;
   UINT notify_message_;
   WPARAM notify_id_;
-  HANDLE stop_event_ = nullptr;
-  HANDLE thread_ = nullptr;
+  UniqueHandle stop_event_;
+  UniqueHandle thread_;
   HMODULE module_ = nullptr;
   SRWLOCK lock_ = SRWLOCK_INIT;
   std::string buffer_;

@@ -1,42 +1,34 @@
 #pragma once
-// Ownership of a kernel handle: closed with its owner object.
+// Ownership of what Win32 hands out: kernel handles, windows and registry
+// keys, each let go with its owner object.
 
 #include <windows.h>
 
+#include "common/scoped_handle.h"
+
 namespace quorvix::win32 {
 
-class UniqueHandle {
- public:
-  explicit UniqueHandle(HANDLE handle = INVALID_HANDLE_VALUE)
-      : handle_(handle) {}
-  ~UniqueHandle() { Reset(); }
-  UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.Release()) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      handle_ = other.Release();
-    }
-    return *this;
+// Some calls fail with INVALID_HANDLE_VALUE, others with null: neither is
+// closed.
+struct HandleTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(HANDLE handle) {
+    return handle != INVALID_HANDLE_VALUE && handle != nullptr;
   }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-
-  HANDLE get() const { return handle_; }
-  bool valid() const {
-    return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr;
-  }
-  HANDLE Release() {
-    const HANDLE handle = handle_;
-    handle_ = INVALID_HANDLE_VALUE;
-    return handle;
-  }
-  void Reset() {
-    if (valid()) CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-  }
-
- private:
-  HANDLE handle_;
+  static void Free(HANDLE handle) { CloseHandle(handle); }
 };
+using UniqueHandle = common::ScopedHandle<HandleTraits>;
+
+struct WindowTraits {
+  static HWND Invalid() { return nullptr; }
+  static void Free(HWND window) { DestroyWindow(window); }
+};
+using UniqueWindow = common::ScopedHandle<WindowTraits>;
+
+struct KeyTraits {
+  static HKEY Invalid() { return nullptr; }
+  static void Free(HKEY key) { RegCloseKey(key); }
+};
+using UniqueKey = common::ScopedHandle<KeyTraits>;
 
 }  // namespace quorvix::win32
