@@ -42,7 +42,7 @@ class Win32SerialHarness {
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = 1;
     timeouts.ReadTotalTimeoutConstant = 50;
-    if (!far_.valid() || !SetCommTimeouts(far_.get(), &timeouts)) {
+    if (!far_.is_valid() || !SetCommTimeouts(far_.get(), &timeouts)) {
       ADD_FAILURE() << "COM9 cannot be opened: " << GetLastError();
     }
   }
@@ -104,7 +104,7 @@ class Win32SerialHarness {
   void FreshPair() {
     if (!UniqueHandle(CreateFileW(request_.c_str(), GENERIC_WRITE, 0, nullptr,
                                   CREATE_NEW, 0, nullptr))
-             .valid()) {
+             .is_valid()) {
       ADD_FAILURE() << "no request for a fresh pair: " << GetLastError();
       return;
     }
