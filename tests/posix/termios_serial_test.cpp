@@ -22,6 +22,7 @@
 #include "platform/error.h"
 #include "platform/posix/glib_event_loop.h"
 #include "platform/posix/line_termios.h"
+#include "pty_pair.h"
 #include "temp_config.h"
 
 namespace quorvix::test {
@@ -61,20 +62,8 @@ class TermiosSerialTest : public ::testing::Test {
  protected:
   static constexpr int kPort = 7;
 
-  TermiosSerialTest() {
-    std::array<char, 256> name{};
-    if (openpty(&master_, &slave_, name.data(), nullptr, nullptr) != 0) {
-      std::abort();
-    }
-    slave_path_ = name.data();
-    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
-    Link(kPort, slave_path_);
-  }
-  ~TermiosSerialTest() override {
-    connection_.reset();
-    CloseMaster();
-    close(slave_);
-  }
+  TermiosSerialTest() { Link(kPort, pty_.slave_path()); }
+  ~TermiosSerialTest() override { connection_.reset(); }
 
   void Link(int port, const fs::path& target) {
     fs::create_directories(home_.quorvix() / "ports");
@@ -89,30 +78,9 @@ class TermiosSerialTest : public ::testing::Test {
     });
   }
 
-  void CloseMaster() {
-    if (master_ >= 0) close(master_);
-    master_ = -1;
-  }
-
-  // Reads `count` bytes from the master side (gives up after 5 s).
-  std::string FromMaster(std::size_t count) {
-    std::string bytes;
-    std::array<char, 4096> chunk{};
-    while (bytes.size() < count) {
-      pollfd ready{master_, POLLIN, 0};
-      if (poll(&ready, 1, 5000) <= 0) break;
-      const ssize_t n = read(master_, chunk.data(),
-                             std::min(chunk.size(), count - bytes.size()));
-      if (n <= 0) break;
-      bytes.append(chunk.data(), static_cast<std::size_t>(n));
-    }
-    return bytes;
-  }
-
-  void ToMaster(std::string_view bytes) {
-    ASSERT_EQ(write(master_, bytes.data(), bytes.size()),
-              static_cast<ssize_t>(bytes.size()));
-  }
+  void CloseMaster() { pty_.CloseMaster(); }
+  std::string FromMaster(std::size_t count) { return pty_.Received(count); }
+  void ToMaster(std::string_view bytes) { ASSERT_TRUE(pty_.Send(bytes)); }
 
   template <typename Done>
   void PumpUntil(Done done) {
@@ -127,26 +95,25 @@ class TermiosSerialTest : public ::testing::Test {
     for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
       std::error_code ignored;
       const std::string target = fs::read_symlink(entry.path(), ignored);
-      count += target == slave_path_ || target == slave_path_ + " (deleted)";
+      count += target == pty_.slave_path() ||
+               target == pty_.slave_path() + " (deleted)";
     }
     return count;
   }
 
   termios SlaveSettings() const {
     termios settings{};
-    tcgetattr(slave_, &settings);
+    tcgetattr(pty_.slave(), &settings);
     return settings;
   }
 
+  PtyPair pty_;
   TempConfigHome home_;
   std::unique_ptr<GMainContext, ContextDeleter> context_{g_main_context_new()};
   PinnedContext pinned_{context_.get()};
   GlibEventLoop loop_{pinned_};
   RecordingTrace trace_;
   TermiosSerial serial_{pinned_, trace_};
-  int master_ = -1;
-  int slave_ = -1;
-  std::string slave_path_;
   std::unique_ptr<SerialConnection> connection_;
   int notifications_ = 0;
   std::string received_;
@@ -198,7 +165,7 @@ TEST_F(TermiosSerialTest, PutsTheDeviceIntoRawModeAtItsBaudRate) {
   cooked.c_lflag |= ICANON | ECHO;
   cooked.c_iflag |= ICRNL;
   cooked.c_oflag |= OPOST;
-  tcsetattr(slave_, TCSANOW, &cooked);
+  tcsetattr(pty_.slave(), TCSANOW, &cooked);
   for (const auto& [baud, speed] :
        {std::pair{9600u, B9600}, {38400u, B38400}, {4000000u, B4000000}}) {
     OpenPort({baud, Parity::kEven, 7, StopBits::kTwo});
@@ -237,7 +204,7 @@ TEST_F(TermiosSerialTest, RefusesWhatTermiosCannotDo) {
 
 // Against this process the serial contract shows it.
 TEST_F(TermiosSerialTest, APortHeldByAnotherProgramIsInUse) {
-  const int other = open(slave_path_.c_str(), O_RDWR | O_NOCTTY);
+  const int other = open(pty_.slave_path().c_str(), O_RDWR | O_NOCTTY);
   ASSERT_GE(other, 0);
   ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
   ExpectError([&] { OpenPort(); }, kPortInUse, "in use");
@@ -261,9 +228,9 @@ TEST_F(TermiosSerialTest, APermissionProblemNamesTheGroupThatMayOpen) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root to open as another user";
   const group* const dialout = getgrnam("dialout");
   if (dialout == nullptr) GTEST_SKIP() << "no group dialout here";
-  ASSERT_EQ(chown(slave_path_.c_str(), 0, dialout->gr_gid), 0);
-  ASSERT_EQ(chmod(slave_path_.c_str(), 0660), 0);
-  Link(11, slave_path_);
+  ASSERT_EQ(chown(pty_.slave_path().c_str(), 0, dialout->gr_gid), 0);
+  ASSERT_EQ(chmod(pty_.slave_path().c_str(), 0660), 0);
+  Link(11, pty_.slave_path());
   // The other user must still find the port's link.
   for (const auto& entry : fs::recursive_directory_iterator(home_.root())) {
     if (entry.is_directory()) chmod(entry.path().c_str(), 0755);
@@ -342,9 +309,10 @@ TEST_F(TermiosSerialTest, ReadTakesAtMost64KiBAtATime) {
   std::thread flood([&] {
     const std::string burst(4096, 'f');
     while (!stop) {
-      pollfd ready{master_, POLLOUT, 0};
+      pollfd ready{pty_.master(), POLLOUT, 0};
       if (poll(&ready, 1, 100) > 0) {
-        if (write(master_, burst.data(), burst.size()) < 0 && errno != EAGAIN) {
+        if (write(pty_.master(), burst.data(), burst.size()) < 0 &&
+            errno != EAGAIN) {
           return;
         }
       }
@@ -364,7 +332,7 @@ TEST_F(TermiosSerialTest, ReadTakesAtMost64KiBAtATime) {
 
 // The serial contract shows that its count is not taken at its word.
 TEST_F(TermiosSerialTest, APseudoTerminalIsToldFromOtherDevices) {
-  EXPECT_TRUE(IsPseudoTerminal(slave_));
+  EXPECT_TRUE(IsPseudoTerminal(pty_.slave()));
   const int null_device = open("/dev/null", O_RDWR | O_CLOEXEC);
   ASSERT_GE(null_device, 0);
   EXPECT_FALSE(IsPseudoTerminal(null_device));
