@@ -36,6 +36,9 @@ def main():
     while True:
         near, near_slave = open_port(near_link)
         far, far_slave = open_port(far_link)
+        # Only now, with the fresh pair linked in, does the asker go on.
+        if os.path.exists(request):
+            os.remove(request)
         peer = {near: far, far: near}
         while not os.path.exists(request):
             ready, _, _ = select.select([near, far], [], [], 0.02)
@@ -48,7 +51,6 @@ def main():
                 termios.tcsetattr(far_slave, termios.TCSANOW, far_settings)
         for fd in (near, far, near_slave, far_slave):
             os.close(fd)
-        os.remove(request)
 
 
 if __name__ == "__main__":
