@@ -47,8 +47,8 @@ x_server_pid=
 closer_pid=
 
 # In a suite, each name says which DLL it ran against.
-label=
-[ -n "${QUORVIX_WINE_SUITE:-}" ] && label="$QUORVIX_WINE_SUITE-bit: "
+check_prefix=
+[ -n "${QUORVIX_WINE_SUITE:-}" ] && check_prefix="$QUORVIX_WINE_SUITE-bit: "
 
 stop_sim() {
   [ -n "$feeder_pid" ] && kill "$feeder_pid" 2>/dev/null
@@ -277,7 +277,7 @@ if wanted contract; then
     case $verdict in
       OK) pass "contract: $name" ;;
       FAILED) fail "contract: $name" ;;
-      SKIPPED) echo "SKIP ${label}contract: $name" ;;
+      SKIPPED) echo "SKIP ${check_prefix}contract: $name" ;;
     esac
   done <<<"$verdicts"
   if [ -z "$verdicts" ] ||
