@@ -24,13 +24,12 @@ linux=$(cd "$2" && pwd) || exit 2
 seconds=${3:-10}
 sim=$linux/tools/sim/quorvix-sim
 echo_program=$linux/bench/wine_clock_echo
-for file in "$win64/quorvix.dll" "$win64/line_pacing_host.exe" "$sim" \
-            "$echo_program"; do
-  [ -f "$file" ] || { echo "missing: $file" >&2; exit 2; }
-done
+# shellcheck source=../tests/wine/wine_session.sh
+. "$(dirname "$0")/../tests/wine/wine_session.sh"
+require_files "$win64/quorvix.dll" "$win64/line_pacing_host.exe" "$sim" \
+  "$echo_program"
 
 work=$(mktemp -d /tmp/quorvix-wine-bench.XXXXXX)
-xvfb_pid=
 echo_pid=
 sim_pid=
 
@@ -45,35 +44,17 @@ stop_sim() {
 cleanup() {
   stop_sim
   [ -n "$echo_pid" ] && kill "$echo_pid" 2>/dev/null
-  if [ -d "$work/prefix" ]; then
-    WINEPREFIX=$work/prefix timeout 30 wineserver -k >/dev/null 2>&1
-  fi
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  end_wine_session
   rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
-
 echo "load before: $(uptime)"
 
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEARCH=win64
-export WINEPREFIX=$work/prefix
-
-# The driver's hidden window needs a display, as in the Wine tests.
-Xvfb -displayfd 3 -nolisten tcp -screen 0 640x480x24 \
-  3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "Xvfb does not start" >&2; exit 1; }
-display=$(head -n1 "$work/display")
-export DISPLAY=:$display
-
-if ! timeout 600 wineboot -i >"$work/wineboot.log" 2>&1 ||
-   ! timeout 120 wineserver -w; then
+wine_environment
+start_display 640x480x24 || { echo "Xvfb does not start" >&2; exit 1; }
+if ! make_prefix wineboot -i; then
   echo "no fresh Wine prefix:" >&2
   cat "$work/wineboot.log" >&2
   exit 1

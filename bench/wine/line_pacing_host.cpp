@@ -17,11 +17,11 @@
 #include <cwchar>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "box_watcher.h"
+#include "driver_client.h"
 #include "line_figures.h"
 #include "platform/error.h"
 #include "platform/win32/com_ref.h"
@@ -96,60 +96,12 @@ void ReportBoxes(BoxWatcher& boxes) {
   }
 }
 
-// Late-bound calls as a host makes them, each name looked up once.
-class Driver {
- public:
-  explicit Driver(ComRef<IDispatch> object) : object_(std::move(object)) {}
-
-  // `arguments` in call order. False, with `error` set, when the call
-  // fails; `result` is the call's Boolean.
-  bool Call(const wchar_t* name, std::vector<VARIANT> arguments, bool& result,
-            std::string& error) {
-    auto known = ids_.find(name);
-    if (known == ids_.end()) {
-      DISPID id = DISPID_UNKNOWN;
-      LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-      if (FAILED(object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT,
-                                        &id))) {
-        error = "no method " + Utf8(name);
-        return false;
-      }
-      known = ids_.emplace(name, id).first;
-    }
-    std::reverse(arguments.begin(), arguments.end());
-    DISPPARAMS parameters{arguments.data(), nullptr,
-                          static_cast<UINT>(arguments.size()), 0};
-    VARIANT value;
-    VariantInit(&value);
-    EXCEPINFO exception{};
-    UINT argument_error = 0;
-    const HRESULT status = object_->Invoke(
-        known->second, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
-        &parameters, &value, &exception, &argument_error);
-    result = V_VT(&value) == VT_BOOL && V_BOOL(&value) == VARIANT_TRUE;
-    if (FAILED(status)) {
-      error = Utf8(name) + " failed: " +
-              (exception.bstrDescription ? Utf8(exception.bstrDescription)
-                                         : "HRESULT " + std::to_string(status));
-    }
-    VariantClear(&value);
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrHelpFile);
-    return SUCCEEDED(status);
-  }
-
- private:
-  ComRef<IDispatch> object_;
-  std::map<std::wstring, DISPID> ids_;
-};
-
-VARIANT Long(long value) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_I4;
-  V_I4(&v) = value;
-  return v;
+// A failed call in words: the driver's description, else its HRESULT.
+std::string Failure(const wchar_t* name, const CallResult& call) {
+  const std::string description = call.Description();
+  return Utf8(name) + " failed: " +
+         (description.empty() ? "HRESULT " + std::to_string(call.result)
+                              : description);
 }
 
 std::vector<quorvix::bench::LineFrame> FramesLogged(const std::wstring& log) {
@@ -185,28 +137,24 @@ bool Flood(const Options& options, std::vector<Sent>& sent,
                  "quorvix.dll registered?\n");
     return false;
   }
-  Driver driver(std::move(object));
-  std::string error;
-  bool result = false;
-  VARIANT title;
-  VARIANT file;
-  VARIANT helper;
-  VariantInit(&helper);
-  VariantInit(&title);
-  VariantInit(&file);
-  V_VT(&title) = VT_BSTR;
-  V_BSTR(&title) = SysAllocString(kTitle);
-  V_VT(&file) = VT_BSTR;
-  V_BSTR(&file) = SysAllocString(kFile);
-  const bool initialised =
-      driver.Call(L"Init", {title, file, helper}, result, error);
+  const DriverClient driver(object.get());
+  VARIANT title = Text(kTitle);
+  VARIANT file = Text(kFile);
+  const CallResult init = driver.Call(L"Init", {title, file, Empty()});
   VariantClear(&title);
   VariantClear(&file);
-  if (!initialised || !driver.Call(L"Enable", {}, result, error) || !result) {
+  std::string error;
+  if (FAILED(init.result)) {
+    error = Failure(L"Init", init);
+  } else if (const CallResult enable = driver.Call(L"Enable");
+             FAILED(enable.result)) {
+    error = Failure(L"Enable", enable);
+  } else if (enable.Boolean() != 1) {
+    error = "Enable returned False (no simulator there?)";
+  }
+  if (!error.empty()) {
     std::fprintf(stderr, "the driver does not enable on COM%d: %s\n",
-                 options.port,
-                 error.empty() ? "Enable returned False (no simulator there?)"
-                               : error.c_str());
+                 options.port, error.c_str());
     return false;
   }
   const long long end = LocalMicroseconds() + options.seconds * 1'000'000;
@@ -214,9 +162,10 @@ bool Flood(const Options& options, std::vector<Sent>& sent,
     const int channel = quorvix::bench::ChannelFor(i);
     const int value = quorvix::bench::ValueFor(i);
     const long long call = LocalMicroseconds();
-    if (!driver.Call(L"SetChannel", {Long(channel), Long(value)}, result,
-                     error)) {
-      std::fprintf(stderr, "%s\n", error.c_str());
+    const CallResult set =
+        driver.Call(L"SetChannel", {Long(channel), Long(value)});
+    if (FAILED(set.result)) {
+      std::fprintf(stderr, "%s\n", Failure(L"SetChannel", set).c_str());
       break;
     }
     const long long returned = LocalMicroseconds();
@@ -224,8 +173,8 @@ bool Flood(const Options& options, std::vector<Sent>& sent,
     sent.push_back({channel, value, returned});
     if (i % 64 == 0) Pump();
   }
-  driver.Call(L"Disable", {}, result, error);
-  driver.Call(L"Term", {}, result, error);
+  driver.Call(L"Disable");
+  driver.Call(L"Term");
   return true;
 }
 

@@ -23,12 +23,9 @@ as_root=()
 [ "$(id -u)" -ne 0 ] && as_root=(sudo)
 
 work=$(mktemp -d /tmp/quorvix-deb.XXXXXX)
-passed=0
-failed=0
 sim_pid=
-pass() { passed=$((passed + 1)); echo "PASS $1"; }
-fail() { failed=$((failed + 1)); echo "FAIL $1"; }
-finish() { echo "$passed passed, $failed failed"; [ "$failed" -eq 0 ]; exit; }
+# shellcheck source=../pass_fail.sh
+. "$here/../pass_fail.sh"
 
 installed() { dpkg-query -W -f='${db:Status-Status}\n' "$1" 2>/dev/null | grep -qv '^not-installed$'; }
 purge() {

@@ -33,49 +33,28 @@ wine=("$(cd "$here/../../tools" && pwd)/wine32.sh" run)
 reg32='C:\windows\syswow64\reg.exe'
 version=$(basename "$setup" .exe)
 version=${version#quorvix-setup-}
-for file in "$setup" "$dist/x64/quorvix.dll" "$dist/x86/quorvix.dll" "$sim"; do
-  [ -f "$file" ] || { echo "missing: $file" >&2; exit 2; }
-done
+# shellcheck source=../wine/wine_session.sh
+. "$here/../wine/wine_session.sh"
+# shellcheck source=../pass_fail.sh
+. "$here/../pass_fail.sh"
+require_files "$setup" "$dist/x64/quorvix.dll" "$dist/x86/quorvix.dll" "$sim"
 
 work=$(mktemp -d /tmp/quorvix-setup.XXXXXX)
-passed=0
-failed=0
-xvfb_pid=
 sim_pid=
-pass() { passed=$((passed + 1)); echo "PASS $1"; }
-fail() { failed=$((failed + 1)); echo "FAIL $1"; }
-finish() {
-  echo "$passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit
-}
 
 cleanup() {
   [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
-  if [ -d "${WINEPREFIX:-}" ]; then timeout 30 wineserver -k >/dev/null 2>&1; fi
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  end_wine_session
   rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-export WINEDEBUG=-all
 # A crashing 32-bit regsvr32 ends at once rather than wait in winedbg's window.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
-export WINEARCH=win64
-export WINEPREFIX=$work/prefix
-
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 \
-  3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { fail "Xvfb starts"; finish; }
-DISPLAY=:$(head -n1 "$work/display")
-export DISPLAY
+wine_environment 'winedbg.exe=d'
+start_display 1024x768x24 || { fail "Xvfb starts"; finish; }
 # wine32.sh makes the prefix on first use; a 32-bit program shows it runs.
-if ! { timeout 600 "${wine[@]}" 'C:\windows\syswow64\cmd.exe' /c exit 0 \
-         >"$work/wineboot.log" 2>&1 &&
-       timeout 120 wineserver -w; }; then
+if ! make_prefix "${wine[@]}" 'C:\windows\syswow64\cmd.exe' /c exit 0; then
   fail "fresh WoW64 Wine prefix running a 32-bit program (tools/wine32.sh)"
   cat "$work/wineboot.log"; finish
 fi
@@ -84,7 +63,6 @@ fi
 # registration would overwrite the 64-bit one.
 timeout 60 "${wine[@]}" reg add 'HKCU\Software\Classes\Wow6432Node' /f >/dev/null 2>&1
 
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
 unixpath() { "${wine[@]}" winepath -u "$1" 2>/dev/null; }
 
 # Runs a Windows program and waits until every process of the prefix has

@@ -4,11 +4,9 @@
 set -uo pipefail
 
 host=$1
-home=$(mktemp -d "${TMPDIR:-/tmp}/quorvix-host-exit.XXXXXX")
-trap 'rm -rf "$home"' EXIT
-mkdir -p "$home/quorvix/ports"
-ln -s "$home/no-such-adapter" "$home/quorvix/ports/COM1"
-export XDG_CONFIG_HOME=$home
+# shellcheck source=host_home.sh
+. "$(dirname "$0")/host_home.sh"
+host_home exit COM1 no-such-adapter
 failed=0
 
 output=$("$host" init Host q.so enable term 2>&1)

@@ -5,11 +5,9 @@
 set -uo pipefail
 
 host=$1
-home=$(mktemp -d "${TMPDIR:-/tmp}/quorvix-host-ports.XXXXXX")
-trap 'rm -rf "$home"' EXIT
-mkdir -p "$home/quorvix/ports"
-ln -s "$home/pulled-adapter" "$home/quorvix/ports/COM5"
-export XDG_CONFIG_HOME=$home
+# shellcheck source=host_home.sh
+. "$(dirname "$0")/host_home.sh"
+host_home ports COM5 pulled-adapter
 failed=0
 check() {  # check OUTPUT EXTENDED-REGEX WHAT
   grep -qE -- "$2" <<<"$1" || { echo "missing $3: $2"; echo "$1"; failed=1; }

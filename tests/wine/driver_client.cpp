@@ -87,9 +87,7 @@ CallResult DriverClient::Call(const wchar_t* name,
                               WORD flags) const {
   CallResult call;
   DISPID id = DISPID_UNKNOWN;
-  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-  call.result =
-      driver_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  call.result = IdOf(name, id);
   if (FAILED(call.result)) return call;
   std::reverse(arguments.begin(), arguments.end());
   DISPPARAMS parameters{arguments.data(), nullptr,
@@ -98,6 +96,18 @@ CallResult DriverClient::Call(const wchar_t* name,
       driver_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
                       &call.value, &call.exception, &call.argument_error);
   return call;
+}
+
+HRESULT DriverClient::IdOf(const wchar_t* name, DISPID& id) const {
+  if (const auto known = ids_.find(name); known != ids_.end()) {
+    id = known->second;
+    return S_OK;
+  }
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  const HRESULT result =
+      driver_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  if (SUCCEEDED(result)) ids_.emplace(name, id);
+  return result;
 }
 
 int DriverClient::Boolean(const wchar_t* name,

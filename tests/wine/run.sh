@@ -29,17 +29,16 @@ win32=$(cd "$2" && pwd) || exit 2
 sim=$(cd "$(dirname "$3")" && pwd)/$(basename "$3")
 here=$(cd "$(dirname "$0")" && pwd)
 wine32=$(cd "$here/../../tools" && pwd)/wine32.sh
-for file in "$win64/quorvix.dll" "$win64/quorvix_wine_host.exe" \
-            "$win64/quorvix_win32_contract_tests.exe" \
-            "$win32/quorvix.dll" "$win32/quorvix_wine_host.exe" \
-            "$win32/quorvix_win32_contract_tests.exe" "$sim"; do
-  [ -f "$file" ] || { echo "missing: $file" >&2; exit 2; }
-done
+# shellcheck source=wine_session.sh
+. "$here/wine_session.sh"
+# shellcheck source=../pass_fail.sh
+. "$here/../pass_fail.sh"
+require_files "$win64/quorvix.dll" "$win64/quorvix_wine_host.exe" \
+  "$win64/quorvix_win32_contract_tests.exe" \
+  "$win32/quorvix.dll" "$win32/quorvix_wine_host.exe" \
+  "$win32/quorvix_win32_contract_tests.exe" "$sim"
 
 work=$(mktemp -d /tmp/quorvix-wine.XXXXXX)
-passed=0
-failed=0
-xvfb_pid=
 sim_pid=
 feeder_pid=
 pair_pid=
@@ -48,10 +47,8 @@ x_server_pid=
 closer_pid=
 
 # In a suite, each name says which DLL it ran against.
-label=
-[ -n "${QUORVIX_WINE_SUITE:-}" ] && label="$QUORVIX_WINE_SUITE-bit: "
-pass() { passed=$((passed + 1)); echo "PASS $label$1"; }
-fail() { failed=$((failed + 1)); echo "FAIL $label$1"; }
+check_prefix=
+[ -n "${QUORVIX_WINE_SUITE:-}" ] && check_prefix="$QUORVIX_WINE_SUITE-bit: "
 
 stop_sim() {
   [ -n "$feeder_pid" ] && kill "$feeder_pid" 2>/dev/null
@@ -66,10 +63,7 @@ cleanup() {
   [ -n "$watcher_pid" ] && kill "$watcher_pid" 2>/dev/null
   [ -n "$x_server_pid" ] && kill "$x_server_pid" 2>/dev/null
   [ -n "$closer_pid" ] && kill "$closer_pid" 2>/dev/null
-  if [[ "${WINEPREFIX:-}" == "$work"/* ]] && [ -d "$WINEPREFIX" ]; then
-    timeout 30 wineserver -k >/dev/null 2>&1
-  fi
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  end_wine_session
   rm -rf "$work"
   if [ -n "${QUORVIX_WINE_COUNTS:-}" ]; then
     echo "$passed $failed" >>"$QUORVIX_WINE_COUNTS"
@@ -77,8 +71,6 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
-
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 # --- The DLLs as files -------------------------------------------------------
 
@@ -135,9 +127,7 @@ if [ -z "${QUORVIX_WINE_SUITE:-}" ]; then
       fail "the $bits-bit suite ended early (exit $status)"
     fi
   done
-  echo "$passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit
+  finish
 fi
 
 # --- One suite: the DLL, the test host and the Wine of one bitness -------------
@@ -150,6 +140,7 @@ if [ "$bits" = 64 ]; then
   cscript=cscript
   reg=reg
   new_prefix=(wineboot -i)
+  dll_overrides=
   typelib_platform=win64
   host_format=pei-x86-64
 elif [ "$bits" = 32 ]; then
@@ -164,6 +155,7 @@ elif [ "$bits" = 32 ]; then
   reg='C:\windows\syswow64\reg.exe'
   # wine32.sh makes the prefix on first use; a 32-bit program shows it runs.
   new_prefix=("$wine32" run 'C:\windows\syswow64\cmd.exe' /c exit 0)
+  dll_overrides='winedbg.exe=d'
   typelib_platform=win32
   host_format=pei-i386
 else
@@ -172,27 +164,14 @@ fi
 
 # --- One fresh prefix, with a display before its first process ----------------
 
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-[ "$bits" = 32 ] && WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winedbg.exe=d"
-export WINEARCH=win64
-export WINEPREFIX=$work/prefix
+wine_environment "$dll_overrides"
+start_display 1024x768x24 || { fail "Xvfb starts"; finish; }
 
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 \
-  3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-if [ ! -s "$work/display" ]; then
-  fail "Xvfb starts"; echo "$label$passed passed, $failed failed"; exit 1
-fi
-export DISPLAY=:$(head -n1 "$work/display")
-
-if timeout 600 "${new_prefix[@]}" >"$work/wineboot.log" 2>&1 &&
-   timeout 120 wineserver -w; then
+if make_prefix "${new_prefix[@]}"; then
   pass "fresh $bits-bit Wine prefix"
 else
   fail "fresh $bits-bit Wine prefix"; cat "$work/wineboot.log"
-  echo "$label$passed passed, $failed failed"; exit 1
+  finish
 fi
 # Under emulation a 32-bit program takes seconds longer to start when it has
 # to start the wineserver and Wine's services too: they stay up meanwhile.
@@ -298,7 +277,7 @@ if wanted contract; then
     case $verdict in
       OK) pass "contract: $name" ;;
       FAILED) fail "contract: $name" ;;
-      SKIPPED) echo "SKIP ${label}contract: $name" ;;
+      SKIPPED) echo "SKIP ${check_prefix}contract: $name" ;;
     esac
   done <<<"$verdicts"
   if [ -z "$verdicts" ] ||
@@ -519,5 +498,4 @@ else
 fi
 run_scenario unregistered
 
-echo "$label$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish
